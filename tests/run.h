@@ -1,0 +1,25 @@
+// Runs the built orvane as a child process, the way users meet it.
+#ifndef ORVANE_TESTS_RUN_H
+#define ORVANE_TESTS_RUN_H
+
+#include <string>
+#include <vector>
+
+struct Result {
+	std::string out;
+	std::string err;
+	int status; // exit status, or 128 + signal number
+};
+
+// orvane with these arguments, invoked as "orvane".
+Result run(const std::vector<std::string> &args);
+
+// The program at path with exactly this argument vector (argv[0] included; may be empty).
+Result runArgv(const std::string &path, const std::vector<std::string> &argv);
+
+// The usage text as printed when invoked as prog.
+std::string usage(const std::string &prog = "orvane");
+
+extern const char *const orvanePath;
+
+#endif
