@@ -15,6 +15,8 @@
 const char *progName = "orvane";
 const char version[] = "16158";
 
+static void answerHelpOrVersion(const char *arg);
+static void printUsage(void);
 static const char *readSourceType(const char *option);
 static const char *nameArgument(int argc, char **argv, int nameIndex);
 static size_t checkLength(const char *name);
@@ -37,6 +39,7 @@ int main(int argc, char **argv)
 		progName = argv[0];
 	if (argc < 2)
 		HelpPrint();
+	answerHelpOrVersion(argv[1]);
 
 	const char *source = "R";
 	int nameIndex = 1;
@@ -89,6 +92,24 @@ int main(int argc, char **argv)
 
 void HelpPrint(void)
 {
+	printUsage();
+	exit(1);
+}
+
+/* Asked for, the usage text or the version is a success. */
+static void answerHelpOrVersion(const char *arg)
+{
+	if (strcmp(arg, "--help") == 0)
+		printUsage();
+	else if (strcmp(arg, "--version") == 0)
+		printf("%s version %s.\n", progName, version);
+	else
+		return;
+	exit(flushOutput());
+}
+
+static void printUsage(void)
+{
 	printf("\nThis tool provides the Long Names for the RINEX 3 files from RINEX 2 style short names!\n\n"
 	       "For IGS/EPN/APREF/SIRGAS stations: Use '%s [short filename]'\n"
 	       "For a non-recognised station     : Use '%s [short filename] [Monument num, Receiver num, ISO country code; e.g. 00ITA]'\n"
@@ -97,7 +118,6 @@ void HelpPrint(void)
 	       "\nThis tool DOES NOT check the correct contents of the file, it only creates output based on the provided short filename.\n\n"
 	       "%s version %s.\n",
 	       progName, progName, progName, progName, version);
-	exit(1);
 }
 
 /* Only the second character counts; a blank there leaves the receiver default. */

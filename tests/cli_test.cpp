@@ -246,3 +246,33 @@ TEST(Usage, EmptyArgumentVectorStillNamesTheProgram)
 }
 
 } // namespace
+
+namespace {
+
+// Asked for, help and version are successes; only the whole first argument counts.
+TEST(Usage, HelpAndVersionOnRequest)
+{
+	const struct {
+		Args args;
+		std::string out;
+		int status;
+	} cases[] = {
+		{{"--help"}, usage(), 0},
+		{{"--help", "abmf0010.16o"}, usage(), 0},
+		{{"--version"}, "orvane version 16158.\n", 0},
+		{{"--version", "x", "y"}, "orvane version 16158.\n", 0},
+		{{"-h"}, dataSource("-h") + usage(), 1},
+		{{"abmf0010.16o", "--help"}, suffix("--help") + usage(), 1},
+		{{"--hel"}, fileName("--hel") + usage(), 1},
+		{{"-S", "--version"}, fileName("--version") + usage(), 1},
+	};
+	for (const auto &c : cases) {
+		const Result r = run(c.args);
+		EXPECT_EQ(r.out, c.out) << c.args[0];
+		EXPECT_EQ(r.err, "");
+		EXPECT_EQ(r.status, c.status);
+	}
+	EXPECT_EQ(runArgv(orvanePath, {"./x/orvane", "--version"}).out, "./x/orvane version 16158.\n");
+}
+
+} // namespace
