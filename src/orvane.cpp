@@ -71,20 +71,21 @@ int main(int argc, char **argv)
 
 	switch (argc - nameIndex) {
 	case 1:
-		printf("%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s \n", sta4to9char(code), source, year, day,
-		       hour, minute, interval, cadence, typeText, extension);
+		printf("%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s \n", sta4to9char(code), source, year,
+		       day, hour, minute, interval, cadence, typeText, extension);
 		break;
 	case 2: {
 		const char *suffix = checkSuffix(argv[nameIndex + 1]);
 		char upper[5];
 		upcase(code, upper);
-		printf("%s%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s \n", upper, suffix, source, year, day, hour,
-		       minute, interval, cadence, typeText, extension);
+		printf("%s%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s \n", upper, suffix, source, year, day,
+		       hour, minute, interval, cadence, typeText, extension);
 		break;
 	}
 	default:
-		printf("\nToo many input arguments... '%s' (accepted; [-R, -S] [short filename] [Monument num, Receiver num, ISO country code; 00ITA])\n",
-		       argv[nameIndex + 2]);
+		printf(
+		    "\nToo many input arguments... '%s' (accepted; [-R, -S] [short filename] [Monument num, Receiver num, ISO country code; 00ITA])\n",
+		    argv[nameIndex + 2]);
 		HelpPrint();
 	}
 	return flushOutput();
@@ -110,14 +111,15 @@ static void answerHelpOrVersion(const char *arg)
 
 static void printUsage(void)
 {
-	printf("\nThis tool provides the Long Names for the RINEX 3 files from RINEX 2 style short names!\n\n"
-	       "For IGS/EPN/APREF/SIRGAS stations: Use '%s [short filename]'\n"
-	       "For a non-recognised station     : Use '%s [short filename] [Monument num, Receiver num, ISO country code; e.g. 00ITA]'\n"
-	       "To indicate a Stream Data Source : Use '%s -S [short filename] '\n"
-	       "\nThis tool supports standard GNSS Obs & Nav Daily, Hourly and 15 min short filenames into equivalent RINEX 3 LONG filenames."
-	       "\nThis tool DOES NOT check the correct contents of the file, it only creates output based on the provided short filename.\n\n"
-	       "%s version %s.\n",
-	       progName, progName, progName, progName, version);
+	printf(
+	    "\nThis tool provides the Long Names for the RINEX 3 files from RINEX 2 style short names!\n\n"
+	    "For IGS/EPN/APREF/SIRGAS stations: Use '%s [short filename]'\n"
+	    "For a non-recognised station     : Use '%s [short filename] [Monument num, Receiver num, ISO country code; e.g. 00ITA]'\n"
+	    "To indicate a Stream Data Source : Use '%s -S [short filename] '\n"
+	    "\nThis tool supports standard GNSS Obs & Nav Daily, Hourly and 15 min short filenames into equivalent RINEX 3 LONG filenames."
+	    "\nThis tool DOES NOT check the correct contents of the file, it only creates output based on the provided short filename.\n\n"
+	    "%s version %s.\n",
+	    progName, progName, progName, progName, version);
 }
 
 /* Only the second character counts; a blank there leaves the receiver default. */
@@ -127,7 +129,8 @@ static const char *readSourceType(const char *option)
 		return "S";
 	if (option[1] == 'R' || isspace((unsigned char)option[1]))
 		return "R";
-	printf("\nData Source Type not recognized... '%s' (accepted; -R, -S ; Receiver, Stream)\n", option);
+	printf("\nData Source Type not recognized... '%s' (accepted; -R, -S ; Receiver, Stream)\n",
+	       option);
 	HelpPrint();
 }
 
@@ -141,8 +144,9 @@ static const char *nameArgument(int argc, char **argv, int nameIndex)
 
 static void refuseName(const char *name)
 {
-	printf("\nInput filename not recognized... '%s' (accepted; RINEX 2 style uncompressed short filenames)\n",
-	       name);
+	printf(
+	    "\nInput filename not recognized... '%s' (accepted; RINEX 2 style uncompressed short filenames)\n",
+	    name);
 	HelpPrint();
 }
 
@@ -185,8 +189,9 @@ static int readDay(const char *name)
 	const int day = readNumber(name + 4, 3);
 
 	if (day < 0 || day > 366) {
-		printf("\nInput Day-of-Year not recognized in the filename... '%s' (accepted; Day-Of-Year 000-366)\n",
-		       name);
+		printf(
+		    "\nInput Day-of-Year not recognized in the filename... '%s' (accepted; Day-Of-Year 000-366)\n",
+		    name);
 		HelpPrint();
 	}
 	return day;
@@ -197,7 +202,9 @@ static int readMinute(const char *name)
 	const int minute = readNumber(name + 8, 2);
 
 	if (minute != 0 && minute != 15 && minute != 30 && minute != 45) {
-		printf("\nInput Minute not allowed in the filename... '%s' (accepted; Minutes 00,15,30,45)\n", name);
+		printf(
+		    "\nInput Minute not allowed in the filename... '%s' (accepted; Minutes 00,15,30,45)\n",
+		    name);
 		HelpPrint();
 	}
 	return minute;
@@ -209,15 +216,16 @@ static int readYear(const char *name, size_t length)
 	const int year = readNumber(name + length - 3, 2);
 
 	if (year < 0 || year > 80) {
-		printf("\nInput Year not allowed in the filename... '%s' (accepted; Year 00-80)\n", name);
+		printf("\nInput Year not allowed in the filename... '%s' (accepted; Year 00-80)\n",
+		       name);
 		HelpPrint();
 	}
 	return year;
 }
 
 static const char hours[24][3] = {
-	"00", "01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11",
-	"12", "13", "14", "15", "16", "17", "18", "19", "20", "21", "22", "23",
+    "00", "01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11",
+    "12", "13", "14", "15", "16", "17", "18", "19", "20", "21", "22", "23",
 };
 
 /* 0 and 1 mark a daily file; a to x the hour of an hourly one. */
@@ -279,8 +287,9 @@ static const char *checkSuffix(const char *suffix)
 	for (int i = 0; ok && i < 5; i++)
 		ok = !isspace((unsigned char)suffix[i]);
 	if (!ok) {
-		printf("\nInput Monument/Receiver/Country not correct... '%s' (accepted; [Monument num, Receiver num, ISO country code; 00ITA])\n",
-		       suffix);
+		printf(
+		    "\nInput Monument/Receiver/Country not correct... '%s' (accepted; [Monument num, Receiver num, ISO country code; 00ITA])\n",
+		    suffix);
 		HelpPrint();
 	}
 	return suffix;

@@ -5,6 +5,7 @@
  * order. Networks share stations, so a code may have several rows; the first
  * one wins. The table ends with "END".
  */
+// clang-format off: one row a line
 const char staName[][staWidth] = {
 	/* IGS: stations worldwide */
 	"abmf", "ABMF00GLP",
@@ -2089,3 +2090,4 @@ const char staName[][staWidth] = {
 	"zarz", "ZARZ00COL",
 	"END",
 };
+// clang-format on

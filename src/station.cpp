@@ -25,7 +25,8 @@ const char *sta4to9char(const char *code)
 			if (word(*row) == key)
 				return row[1];
 	}
-	printf("\nStation Name not found... '%s' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n",
-	       code);
+	printf(
+	    "\nStation Name not found... '%s' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n",
+	    code);
 	HelpPrint();
 }

@@ -11,7 +11,8 @@
 #include "orvane.h"
 #include "run.h"
 
-namespace {
+namespace
+{
 
 // The table's size is not visible here: count up to the terminator.
 size_t countEntries()
@@ -25,8 +26,14 @@ size_t countEntries()
 const size_t entries = countEntries();
 const size_t rows = entries / 2;
 
-std::string shortName(size_t row) { return staName[2 * row]; }
-std::string longName(size_t row) { return staName[2 * row + 1]; }
+std::string shortName(size_t row)
+{
+	return staName[2 * row];
+}
+std::string longName(size_t row)
+{
+	return staName[2 * row + 1];
+}
 
 TEST(Catalogue, HoldsEveryRowThenTheTerminator)
 {
@@ -66,7 +73,8 @@ TEST(Catalogue, GroupsAreSortedWithoutRepeats)
 		if (g == 2)
 			continue; // the supplementary rows keep their own order
 		for (size_t r = groupStart[g]; r + 1 < groupStart[g + 1]; r++)
-			EXPECT_LT(shortName(r - 1), shortName(r)) << "group " << g + 1 << ", row " << r + 1;
+			EXPECT_LT(shortName(r - 1), shortName(r))
+			    << "group " << g + 1 << ", row " << r + 1;
 	}
 }
 
@@ -88,11 +96,11 @@ TEST(Catalogue, OnlyNineCodesHaveRowsThatDisagree)
 		if (n.second.size() > 1)
 			disagreeing.insert(n);
 	const std::map<std::string, std::set<std::string>> expected = {
-		{"bair", {"BAIR00AUS", "BAIR00BRA"}}, {"brmu", {"BRMU00GBR", "BRMU00BMU"}},
-		{"carg", {"CARG00ESP", "CARG00AUS"}}, {"dora", {"DORA00AUS", "DORA00COL"}},
-		{"guug", {"GUUG00GUM", "GUUG00USA"}}, {"hksl", {"HKSL00HKG", "HKSL00CHN"}},
-		{"hkws", {"HKWS00HKG", "HKWS00CHN"}}, {"tcms", {"TCMS00CHN", "TCMS00TWN"}},
-		{"tnml", {"TNML00CHN", "TNML00TWN"}},
+	    {"bair", {"BAIR00AUS", "BAIR00BRA"}}, {"brmu", {"BRMU00GBR", "BRMU00BMU"}},
+	    {"carg", {"CARG00ESP", "CARG00AUS"}}, {"dora", {"DORA00AUS", "DORA00COL"}},
+	    {"guug", {"GUUG00GUM", "GUUG00USA"}}, {"hksl", {"HKSL00HKG", "HKSL00CHN"}},
+	    {"hkws", {"HKWS00HKG", "HKWS00CHN"}}, {"tcms", {"TCMS00CHN", "TCMS00TWN"}},
+	    {"tnml", {"TNML00CHN", "TNML00TWN"}},
 	};
 	EXPECT_EQ(disagreeing, expected);
 }
@@ -104,34 +112,35 @@ struct Lookup {
 
 // The earliest row decides; the rest are rows worth seeing through the binary.
 const Lookup lookups[] = {
-	{"abmf", "ABMF00GLP"}, {"zarz", "ZARZ00COL"}, {"00na", "00NA00AUS"}, {"rvo_", "RVO_00PNG"},
-	{"brmu", "BRMU00GBR"}, {"guug", "GUUG00GUM"}, {"hksl", "HKSL00HKG"}, {"hkws", "HKWS00HKG"},
-	{"tcms", "TCMS00CHN"}, {"tnml", "TNML00CHN"}, {"carg", "CARG00ESP"}, {"bair", "BAIR00AUS"},
-	{"dora", "DORA00AUS"}, {"0194", "019400JPN"}, {"pfrr", "PFRR00USA"}, {"jog2", "JOG200IDN"},
-	{"mnpk", "MNPK00AUS"}, {"mnde", "MNDE00AUS"}, {"ub01", "UB0100MNG"}, {"zwe2", "ZWE200RUS"},
+    {"abmf", "ABMF00GLP"}, {"zarz", "ZARZ00COL"}, {"00na", "00NA00AUS"}, {"rvo_", "RVO_00PNG"},
+    {"brmu", "BRMU00GBR"}, {"guug", "GUUG00GUM"}, {"hksl", "HKSL00HKG"}, {"hkws", "HKWS00HKG"},
+    {"tcms", "TCMS00CHN"}, {"tnml", "TNML00CHN"}, {"carg", "CARG00ESP"}, {"bair", "BAIR00AUS"},
+    {"dora", "DORA00AUS"}, {"0194", "019400JPN"}, {"pfrr", "PFRR00USA"}, {"jog2", "JOG200IDN"},
+    {"mnpk", "MNPK00AUS"}, {"mnde", "MNDE00AUS"}, {"ub01", "UB0100MNG"}, {"zwe2", "ZWE200RUS"},
 };
 
 TEST(CatalogueMode, EarliestRowGivesTheStation)
 {
 	for (const Lookup &l : lookups) {
 		const Result r = run({std::string(l.code) + "0010.16o"});
-		EXPECT_EQ(r.out, std::string(l.station) + "_R_20160010000_01D_30S_MO.rnx \n") << l.code;
+		EXPECT_EQ(r.out, std::string(l.station) + "_R_20160010000_01D_30S_MO.rnx \n")
+		    << l.code;
 		EXPECT_EQ(r.err, "");
 		EXPECT_EQ(r.status, 0);
 	}
 }
 
 const std::pair<std::vector<std::string>, const char *> workedExamples[] = {
-	{{"abmf0010.16o"}, "ABMF00GLP_R_20160010000_01D_30S_MO.rnx \n"},
-	{{"abmf0010.16d"}, "ABMF00GLP_R_20160010000_01D_30S_MO.crx \n"},
-	{{"abmf0010.16n"}, "ABMF00GLP_R_20160010000_01D_GN.rnx \n"},
-	{{"abmf001a.16g"}, "ABMF00GLP_R_20160010000_01H_RN.rnx \n"},
-	{{"-R", "abmf001c.16l"}, "ABMF00GLP_R_20160010200_01H_EN.rnx \n"},
-	{{"-S", "abmf0010.16o"}, "ABMF00GLP_S_20160010000_01D_30S_MO.rnx \n"},
-	{{"abmf001x00.16o"}, "ABMF00GLP_R_20160012300_15M_01S_MO.rnx \n"},
-	{{"abmf001b15.16d"}, "ABMF00GLP_R_20160010115_15M_01S_MO.crx \n"},
-	{{"abmf001a15.16n"}, "ABMF00GLP_R_20160010015_15M_GN.rnx \n"},
-	{{"abmf0010.16o", "00ITA"}, "ABMF00ITA_R_20160010000_01D_30S_MO.rnx \n"},
+    {{"abmf0010.16o"}, "ABMF00GLP_R_20160010000_01D_30S_MO.rnx \n"},
+    {{"abmf0010.16d"}, "ABMF00GLP_R_20160010000_01D_30S_MO.crx \n"},
+    {{"abmf0010.16n"}, "ABMF00GLP_R_20160010000_01D_GN.rnx \n"},
+    {{"abmf001a.16g"}, "ABMF00GLP_R_20160010000_01H_RN.rnx \n"},
+    {{"-R", "abmf001c.16l"}, "ABMF00GLP_R_20160010200_01H_EN.rnx \n"},
+    {{"-S", "abmf0010.16o"}, "ABMF00GLP_S_20160010000_01D_30S_MO.rnx \n"},
+    {{"abmf001x00.16o"}, "ABMF00GLP_R_20160012300_15M_01S_MO.rnx \n"},
+    {{"abmf001b15.16d"}, "ABMF00GLP_R_20160010115_15M_01S_MO.crx \n"},
+    {{"abmf001a15.16n"}, "ABMF00GLP_R_20160010015_15M_GN.rnx \n"},
+    {{"abmf0010.16o", "00ITA"}, "ABMF00ITA_R_20160010000_01D_30S_MO.rnx \n"},
 };
 
 TEST(CatalogueMode, WorkedExamples)
@@ -147,10 +156,12 @@ TEST(CatalogueMode, CodesOutsideTheCatalogueAreNotFound)
 {
 	for (const char *code : {"xxxx", "ABMF", "Abmf", "abmF", "endx", "END_"}) {
 		const Result r = run({std::string(code) + "0010.16o"});
-		EXPECT_EQ(r.out, "\nStation Name not found... '" + std::string(code) +
-					 "' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n" +
-					 usage())
-			<< code;
+		EXPECT_EQ(
+		    r.out,
+		    "\nStation Name not found... '" + std::string(code) +
+			"' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n" +
+			usage())
+		    << code;
 		EXPECT_EQ(r.status, 1);
 	}
 }

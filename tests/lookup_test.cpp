@@ -14,7 +14,8 @@ void HelpPrint(void)
 	exit(1);
 }
 
-namespace {
+namespace
+{
 
 TEST(Lookup, ComparesTheFirstFourCharactersOnly)
 {

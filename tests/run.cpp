@@ -69,10 +69,15 @@ Result run(const std::vector<std::string> &args)
 std::string usage(const std::string &p)
 {
 	return "\nThis tool provides the Long Names for the RINEX 3 files from RINEX 2 style short names!\n\n"
-	       "For IGS/EPN/APREF/SIRGAS stations: Use '" + p + " [short filename]'\n"
-	       "For a non-recognised station     : Use '" + p +
+	       "For IGS/EPN/APREF/SIRGAS stations: Use '" +
+	       p +
+	       " [short filename]'\n"
+	       "For a non-recognised station     : Use '" +
+	       p +
 	       " [short filename] [Monument num, Receiver num, ISO country code; e.g. 00ITA]'\n"
-	       "To indicate a Stream Data Source : Use '" + p + " -S [short filename] '\n"
+	       "To indicate a Stream Data Source : Use '" +
+	       p +
+	       " -S [short filename] '\n"
 	       "\nThis tool supports standard GNSS Obs & Nav Daily, Hourly and 15 min short filenames into equivalent RINEX 3 LONG filenames.\n"
 	       "This tool DOES NOT check the correct contents of the file, it only creates output based on the provided short filename.\n\n" +
 	       p + " version 16158.\n";
