@@ -5,7 +5,7 @@
  * order. Networks share stations, so a code may have several rows; the first
  * one wins. The table ends with "END".
  */
-// clang-format off: one row a line
+// clang-format off
 const char staName[][staWidth] = {
 	/* IGS: stations worldwide */
 	"abmf", "ABMF00GLP",
