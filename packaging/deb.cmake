@@ -1,0 +1,16 @@
+# The Debian package: the tool and its manual page, needing only the C library.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME orvane)
+set(CPACK_PACKAGE_CONTACT "orvane maintainers <orvane@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "RINEX 3 long file names from RINEX 2 short names")
+set(CPACK_PACKAGE_DESCRIPTION
+    "orvane prints the RINEX 3 long file name of the RINEX 2 short file name of a
+GNSS observation or navigation file, such as abmf0010.16o. It works on the name
+alone. Stations of the IGS, EPN, APREF and SIRGAS networks are built in; for
+others the user gives the monument, receiver and country.")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# dpkg-shlibdeps finds the C library version the binary needs.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
