@@ -88,7 +88,7 @@ TEST(Manual, ExamplesRunAsShown)
 		EXPECT_EQ(run(args).out, page[i + 1] + " \n") << page[i];
 		examples++;
 	}
-	EXPECT_EQ(examples, 5);
+	EXPECT_GE(examples, 5); // the page shows five
 }
 
 // "brmu  BRMU00GBR, not BRMU00BMU": the catalogue gives the first name.
