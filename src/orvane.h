@@ -8,6 +8,7 @@ enum { staWidth = 10 };
 extern const char *progName;
 extern const char version[];
 extern const char staName[][staWidth];
+extern const int staRows; /* rows before the terminator */
 
 [[noreturn]] void HelpPrint(void);
 const char *sta4to9char(const char *code);

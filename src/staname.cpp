@@ -6,7 +6,7 @@
  * one wins. The table ends with "END".
  */
 // clang-format off
-const char staName[][staWidth] = {
+constexpr char staName[][staWidth] = {
 	/* IGS: stations worldwide */
 	"abmf", "ABMF00GLP",
 	"abpo", "ABPO00MDG",
@@ -2091,3 +2091,9 @@ const char staName[][staWidth] = {
 	"END",
 };
 // clang-format on
+
+/* The scan stops after this many rows, right at the terminator. */
+constexpr int staRows = (sizeof staName / sizeof staName[0] - 1) / 2;
+static_assert(staName[2 * staRows][0] == 'E' && staName[2 * staRows][1] == 'N' &&
+		  staName[2 * staRows][2] == 'D' && staName[2 * staRows][3] == '\0',
+	      "the table ends with one \"END\" after its rows");
