@@ -32,8 +32,13 @@ static const char *checkSuffix(const char *suffix);
 static void upcase(const char *code, char upper[5]);
 static int flushOutput(void);
 
+/* A standard output buffer of our own spares the C library starting its
+ * allocator for one on the first printf. */
+static char outBuffer[BUFSIZ];
+
 int main(int argc, char **argv)
 {
+	setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
 	/* Started with no argument vector, Linux passes an empty argv[0] or none. */
 	if (argc > 0 && argv[0] != NULL && argv[0][0] != '\0')
 		progName = argv[0];
@@ -301,11 +306,13 @@ static void upcase(const char *code, char upper[5])
 		upper[i] = (char)toupper((unsigned char)code[i]);
 }
 
-/* A line that never reached its reader is no success. */
+/* A line that never reached its reader is no success. The message goes to
+ * descriptor 2 rather than stderr: naming stderr costs every run a symbol
+ * lookup at start. */
 static int flushOutput(void)
 {
 	if (fflush(stdout) == 0 && !ferror(stdout))
 		return 0;
-	fprintf(stderr, "%s: write error: %s\n", progName, strerror(errno));
+	dprintf(2, "%s: write error: %s\n", progName, strerror(errno));
 	return 1;
 }
