@@ -17,10 +17,12 @@ const char version[] = "16158";
 
 static void answerHelpOrVersion(const char *arg);
 static void printUsage(void);
+static int isWhiteSpace(char c);
 static const char *readSourceType(const char *option);
 static const char *nameArgument(int argc, char **argv, int nameIndex);
 static size_t checkLength(const char *name);
 static void readStationCode(const char *name, char code[5]);
+static int isDigit(char c);
 static int readDay(const char *name);
 static int readMinute(const char *name);
 static int readYear(const char *name, size_t length);
@@ -127,12 +129,20 @@ static void printUsage(void)
 	    progName, progName, progName, progName, version);
 }
 
+/* As isspace and isdigit in the C locale, which the tool never leaves, but
+ * without the C library's character tables: looking those up costs every
+ * run a symbol lookup at start. */
+static int isWhiteSpace(char c)
+{
+	return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 /* Only the second character counts; a blank there leaves the receiver default. */
 static const char *readSourceType(const char *option)
 {
 	if (option[1] == 'S')
 		return "S";
-	if (option[1] == 'R' || isspace((unsigned char)option[1]))
+	if (option[1] == 'R' || isWhiteSpace(option[1]))
 		return "R";
 	printf("\nData Source Type not recognized... '%s' (accepted; -R, -S ; Receiver, Stream)\n",
 	       option);
@@ -169,11 +179,16 @@ static size_t checkLength(const char *name)
 static void readStationCode(const char *name, char code[5])
 {
 	for (int i = 0; i < 4; i++) {
-		if (isspace((unsigned char)name[i]))
+		if (isWhiteSpace(name[i]))
 			refuseName(name);
 		code[i] = name[i];
 	}
 	code[4] = '\0';
+}
+
+static int isDigit(char c)
+{
+	return c >= '0' && c <= '9';
 }
 
 /* A numeric field is read whole: all decimal digits, or -1. */
@@ -182,7 +197,7 @@ static int readNumber(const char *field, int width)
 	int n = 0;
 
 	for (int i = 0; i < width; i++) {
-		if (!isdigit((unsigned char)field[i]))
+		if (!isDigit(field[i]))
 			return -1;
 		n = n * 10 + (field[i] - '0');
 	}
@@ -290,7 +305,7 @@ static const char *checkSuffix(const char *suffix)
 	int ok = strlen(suffix) == 5;
 
 	for (int i = 0; ok && i < 5; i++)
-		ok = !isspace((unsigned char)suffix[i]);
+		ok = !isWhiteSpace(suffix[i]);
 	if (!ok) {
 		printf(
 		    "\nInput Monument/Receiver/Country not correct... '%s' (accepted; [Monument num, Receiver num, ISO country code; 00ITA])\n",
