@@ -1,5 +1,5 @@
-// sta4to9char on its own, over the real table and over one that holds only
-// its terminator. A code that is not found ends the process with status 1.
+// sta4to9char on its own, over the real table. A code that is not found ends
+// the process with status 1.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
