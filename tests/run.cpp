@@ -1,5 +1,6 @@
 #include "run.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,18 +23,22 @@ static std::string drain(int fd)
 	return text;
 }
 
-Result runArgv(const std::string &path, const std::vector<std::string> &argv)
+// Standard output goes to a pipe, or to outFile when one is given. The pipes
+// close on exec, so that children spawned by other threads do not hold them.
+static Result spawn(const std::string &path, const std::vector<std::string> &argv,
+		    const char *outFile)
 {
 	int out[2], err[2];
-	if (pipe(out) != 0 || pipe(err) != 0)
+	if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
 		throw std::runtime_error("pipe");
 
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+	if (outFile)
+		posix_spawn_file_actions_addopen(&actions, 1, outFile, O_WRONLY, 0);
+	else
+		posix_spawn_file_actions_adddup2(&actions, out[1], 1);
 	posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-	for (int fd : {out[0], out[1], err[0], err[1]})
-		posix_spawn_file_actions_addclose(&actions, fd);
 
 	std::vector<char *> v;
 	for (const std::string &a : argv)
@@ -59,11 +64,26 @@ Result runArgv(const std::string &path, const std::vector<std::string> &argv)
 	return r;
 }
 
-Result run(const std::vector<std::string> &args)
+Result runArgv(const std::string &path, const std::vector<std::string> &argv)
+{
+	return spawn(path, argv, nullptr);
+}
+
+static std::vector<std::string> withName(const std::vector<std::string> &args)
 {
 	std::vector<std::string> argv{"orvane"};
 	argv.insert(argv.end(), args.begin(), args.end());
-	return runArgv(orvanePath, argv);
+	return argv;
+}
+
+Result run(const std::vector<std::string> &args)
+{
+	return spawn(orvanePath, withName(args), nullptr);
+}
+
+Result runWithStdout(const char *file, const std::vector<std::string> &args)
+{
+	return spawn(orvanePath, withName(args), file);
 }
 
 std::string usage(const std::string &p)
