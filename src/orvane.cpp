@@ -328,6 +328,6 @@ static int flushOutput(void)
 {
 	if (fflush(stdout) == 0 && !ferror(stdout))
 		return 0;
-	dprintf(2, "%s: write error: %s\n", progName, strerror(errno));
+	(void)dprintf(2, "%s: write error: %s\n", progName, strerror(errno));
 	return 1;
 }
