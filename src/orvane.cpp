@@ -40,7 +40,7 @@ static char outBuffer[BUFSIZ];
 
 int main(int argc, char **argv)
 {
-	setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+	(void)setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
 	/* Started with no argument vector, Linux passes an empty argv[0] or none. */
 	if (argc > 0 && argv[0] != NULL && argv[0][0] != '\0')
 		progName = argv[0];

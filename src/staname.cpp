@@ -2093,7 +2093,7 @@ constexpr char staName[][staWidth] = {
 // clang-format on
 
 /* The scan stops after this many rows, right at the terminator. */
-constexpr int staRows = (sizeof staName / sizeof staName[0] - 1) / 2;
+constexpr size_t staRows = (sizeof staName / sizeof staName[0] - 1) / 2;
 static_assert(staName[2 * staRows][0] == 'E' && staName[2 * staRows][1] == 'N' &&
 		  staName[2 * staRows][2] == 'D' && staName[2 * staRows][3] == '\0',
 	      "the table ends with one \"END\" after its rows");
