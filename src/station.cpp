@@ -15,9 +15,7 @@ static unsigned word(const char *text)
 
 /* Linear scan from the first row: a code may have several rows and the
  * earliest one wins. A code shorter than four characters matches no row.
- * Every run that names a station pays for this loop, and the last rows are
- * over two thousand rows away: unrolled, a row costs a compare, a branch
- * and a step. */
+ * Unrolled, a row costs a compare, a branch and a step. */
 const char *sta4to9char(const char *code)
 {
 	if (code[0] != '\0' && code[1] != '\0' && code[2] != '\0' && code[3] != '\0') {
