@@ -9,6 +9,7 @@
 #include <string>
 
 #include "orvane.h"
+#include "messages.h"
 #include "run.h"
 
 namespace
@@ -156,12 +157,7 @@ TEST(CatalogueMode, CodesOutsideTheCatalogueAreNotFound)
 {
 	for (const char *code : {"xxxx", "ABMF", "Abmf", "abmF", "endx", "END_"}) {
 		const Result r = run({std::string(code) + "0010.16o"});
-		EXPECT_EQ(
-		    r.out,
-		    "\nStation Name not found... '" + std::string(code) +
-			"' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n" +
-			usage())
-		    << code;
+		EXPECT_EQ(r.out, message::station(code) + usage()) << code;
 		EXPECT_EQ(r.status, 1);
 	}
 }

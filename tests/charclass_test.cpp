@@ -2,6 +2,7 @@
 // do in the C locale; the bytes next to each class must not slip in or out.
 #include <gtest/gtest.h>
 
+#include "messages.h"
 #include "run.h"
 
 namespace
@@ -12,14 +13,12 @@ const char notWhiteSpace[] = {'\b', '\x0e', '\x1f', '!', '\x7f', '\x85', '\xa0'}
 
 std::string refusedName(const std::string &name)
 {
-	return "\nInput filename not recognized... '" + name +
-	       "' (accepted; RINEX 2 style uncompressed short filenames)\n" + usage();
+	return message::fileName(name) + usage();
 }
 
 std::string refusedSuffix(const std::string &suffix)
 {
-	return "\nInput Monument/Receiver/Country not correct... '" + suffix +
-	       "' (accepted; [Monument num, Receiver num, ISO country code; 00ITA])\n" + usage();
+	return message::suffix(suffix) + usage();
 }
 
 TEST(CharClass, WhiteSpaceIsRefusedInCodeAndSuffix)

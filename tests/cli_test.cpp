@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "messages.h"
 #include "run.h"
 
 namespace
 {
 
 using Args = std::vector<std::string>;
+using namespace message;
 
 struct Conversion {
 	Args args;
@@ -67,54 +69,6 @@ TEST(Conversion, PrintsOneLongNameLine)
 		EXPECT_EQ(r.err, "") << where;
 		EXPECT_EQ(r.status, 0) << where;
 	}
-}
-
-std::string dataSource(const std::string &a)
-{
-	return "\nData Source Type not recognized... '" + a +
-	       "' (accepted; -R, -S ; Receiver, Stream)\n";
-}
-std::string fileName(const std::string &a)
-{
-	return "\nInput filename not recognized... '" + a +
-	       "' (accepted; RINEX 2 style uncompressed short filenames)\n";
-}
-std::string day(const std::string &a)
-{
-	return "\nInput Day-of-Year not recognized in the filename... '" + a +
-	       "' (accepted; Day-Of-Year 000-366)\n";
-}
-std::string hour(const std::string &a)
-{
-	return "\nHour designator not correct... " + a + " (accepted; 0,1,[a-x])\n";
-}
-std::string minute(const std::string &a)
-{
-	return "\nInput Minute not allowed in the filename... '" + a +
-	       "' (accepted; Minutes 00,15,30,45)\n";
-}
-std::string year(const std::string &a)
-{
-	return "\nInput Year not allowed in the filename... '" + a + "' (accepted; Year 00-80)\n";
-}
-std::string type(const std::string &a)
-{
-	return "\nFile extension not supported... '" + a + "' (accepted; o,d,n,g,h,l,f,p,q)\n";
-}
-std::string station(const std::string &a)
-{
-	return "\nStation Name not found... '" + a +
-	       "' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n";
-}
-std::string suffix(const std::string &a)
-{
-	return "\nInput Monument/Receiver/Country not correct... '" + a +
-	       "' (accepted; [Monument num, Receiver num, ISO country code; 00ITA])\n";
-}
-std::string surplus(const std::string &a)
-{
-	return "\nToo many input arguments... '" + a +
-	       "' (accepted; [-R, -S] [short filename] [Monument num, Receiver num, ISO country code; 00ITA])\n";
 }
 
 struct Failure {

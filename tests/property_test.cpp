@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "orvane.h"
+#include "messages.h"
 #include "run.h"
 
 namespace
@@ -263,11 +264,6 @@ Expected failure(const std::string &message)
 	return e;
 }
 
-std::string quoted(const char *before, const std::string &what, const char *after)
-{
-	return std::string("\n") + before + "... '" + what + "' " + after + "\n";
-}
-
 // The checks in the order the run makes them; the first fault names the message.
 Expected expect(const Args &a)
 {
@@ -280,8 +276,7 @@ Expected expect(const Args &a)
 	if (a[0].size() == 2) {
 		const char c = a[0][1];
 		if (c != 'R' && c != 'S' && !hasSpace({c}))
-			return failure(quoted("Data Source Type not recognized", a[0],
-					      "(accepted; -R, -S ; Receiver, Stream)"));
+			return failure(message::dataSource(a[0]));
 		source = c == 'S' ? "S" : "R";
 		at = 1;
 	}
@@ -292,48 +287,36 @@ Expected expect(const Args &a)
 	const size_t length = name.size();
 	const std::string code = name.substr(0, 4);
 	if ((length != 12 && length != 14) || hasSpace(code))
-		return failure(quoted("Input filename not recognized", name,
-				      "(accepted; RINEX 2 style uncompressed short filenames)"));
+		return failure(message::fileName(name));
 	const std::string day = name.substr(4, 3);
 	if (!digits(day) || day > "366")
-		return failure(quoted("Input Day-of-Year not recognized in the filename", name,
-				      "(accepted; Day-Of-Year 000-366)"));
+		return failure(message::day(name));
 	const char hour = name[7];
 	if (hour != '0' && hour != '1' && (hour < 'a' || hour > 'x'))
-		return failure("\nHour designator not correct... " + std::string(1, hour) +
-			       " (accepted; 0,1,[a-x])\n");
+		return failure(message::hour(std::string(1, hour)));
 	const std::string minute = length == 14 ? name.substr(8, 2) : "00";
 	if (minute != "00" && minute != "15" && minute != "30" && minute != "45")
-		return failure(quoted("Input Minute not allowed in the filename", name,
-				      "(accepted; Minutes 00,15,30,45)"));
+		return failure(message::minute(name));
 	const std::string year = name.substr(length - 3, 2);
 	if (!digits(year) || year > "80")
-		return failure(quoted("Input Year not allowed in the filename", name,
-				      "(accepted; Year 00-80)"));
+		return failure(message::year(name));
 	const char type = name[length - 1];
 	if (typeText(type).empty())
-		return failure(quoted("File extension not supported", std::string(1, type),
-				      "(accepted; o,d,n,g,h,l,f,p,q)"));
+		return failure(message::type(std::string(1, type)));
 
 	const size_t rest = a.size() - at;
 	if (rest > 2)
-		return failure(quoted("Too many input arguments", a[at + 2],
-				      "(accepted; [-R, -S] [short filename] [Monument num, "
-				      "Receiver num, ISO country code; 00ITA])"));
+		return failure(message::surplus(a[at + 2]));
 	std::string &station = e.fields[0];
 	if (rest == 1) {
 		const char *found = stationOf(code);
 		if (!found)
-			return failure("\nStation Name not found... '" + code +
-				       "' ...specify second input [Monument num, Receiver num, "
-				       "ISO country code; e.g. 00ITA]\n");
+			return failure(message::station(code));
 		station = found;
 	} else {
 		const std::string &s = a[at + 1];
 		if (s.size() != 5 || hasSpace(s))
-			return failure(quoted("Input Monument/Receiver/Country not correct", s,
-					      "(accepted; [Monument num, Receiver num, ISO "
-					      "country code; 00ITA])"));
+			return failure(message::suffix(s));
 		station = upcase(code) + s;
 	}
 
