@@ -32,6 +32,7 @@ static const char *calculateType(const char *type);
 static const char *calculateCadence(const char *type, size_t length);
 static const char *checkSuffix(const char *suffix);
 static void upcase(const char *code, char upper[5]);
+[[noreturn]] static void refuseSurplus(const char *argument);
 static int flushOutput(void);
 
 /* A standard output buffer of our own spares the C library starting its
@@ -76,25 +77,25 @@ int main(int argc, char **argv)
 	const char *cadence = calculateCadence(type, length);
 	const char *extension = type[0] == 'd' ? "crx" : "rnx";
 
+	/* The station name: the catalogue's nine characters, or the code in
+	 * capitals followed by the suffix as typed. */
+	const char *station;
+	const char *suffix = "";
+	char upper[5];
 	switch (argc - nameIndex) {
 	case 1:
-		printf("%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s \n", sta4to9char(code), source, year,
-		       day, hour, minute, interval, cadence, typeText, extension);
+		station = sta4to9char(code);
 		break;
-	case 2: {
-		const char *suffix = checkSuffix(argv[nameIndex + 1]);
-		char upper[5];
+	case 2:
+		suffix = checkSuffix(argv[nameIndex + 1]);
 		upcase(code, upper);
-		printf("%s%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s \n", upper, suffix, source, year, day,
-		       hour, minute, interval, cadence, typeText, extension);
+		station = upper;
 		break;
-	}
 	default:
-		printf(
-		    "\nToo many input arguments... '%s' (accepted; [-R, -S] [short filename] [Monument num, Receiver num, ISO country code; 00ITA])\n",
-		    argv[nameIndex + 2]);
-		HelpPrint();
+		refuseSurplus(argv[nameIndex + 2]);
 	}
+	printf("%s%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s \n", station, suffix, source, year, day, hour,
+	       minute, interval, cadence, typeText, extension);
 	return flushOutput();
 }
 
@@ -157,7 +158,7 @@ static const char *nameArgument(int argc, char **argv, int nameIndex)
 	return argv[nameIndex];
 }
 
-static void refuseName(const char *name)
+[[noreturn]] static void refuseName(const char *name)
 {
 	printf(
 	    "\nInput filename not recognized... '%s' (accepted; RINEX 2 style uncompressed short filenames)\n",
@@ -319,6 +320,14 @@ static void upcase(const char *code, char upper[5])
 {
 	for (int i = 0; i < 5; i++)
 		upper[i] = (char)toupper((unsigned char)code[i]);
+}
+
+static void refuseSurplus(const char *argument)
+{
+	printf(
+	    "\nToo many input arguments... '%s' (accepted; [-R, -S] [short filename] [Monument num, Receiver num, ISO country code; 00ITA])\n",
+	    argument);
+	HelpPrint();
 }
 
 /* A line that never reached its reader is no success. The message goes to
