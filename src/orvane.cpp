@@ -15,6 +15,9 @@
 const char *progName = "orvane";
 const char version[] = "16158";
 
+/* The usage text's last line, which --version prints alone. */
+#define VERSION_LINE "%s version %s.\n"
+
 static void answerHelpOrVersion(const char *arg);
 static void printUsage(void);
 static int isWhiteSpace(char c);
@@ -111,7 +114,7 @@ static void answerHelpOrVersion(const char *arg)
 	if (strcmp(arg, "--help") == 0)
 		printUsage();
 	else if (strcmp(arg, "--version") == 0)
-		printf("%s version %s.\n", progName, version);
+		printf(VERSION_LINE, progName, version);
 	else
 		return;
 	exit(flushOutput());
@@ -125,8 +128,7 @@ static void printUsage(void)
 	    "For a non-recognised station     : Use '%s [short filename] [Monument num, Receiver num, ISO country code; e.g. 00ITA]'\n"
 	    "To indicate a Stream Data Source : Use '%s -S [short filename] '\n"
 	    "\nThis tool supports standard GNSS Obs & Nav Daily, Hourly and 15 min short filenames into equivalent RINEX 3 LONG filenames."
-	    "\nThis tool DOES NOT check the correct contents of the file, it only creates output based on the provided short filename.\n\n"
-	    "%s version %s.\n",
+	    "\nThis tool DOES NOT check the correct contents of the file, it only creates output based on the provided short filename.\n\n" VERSION_LINE,
 	    progName, progName, progName, progName, version);
 }
 
