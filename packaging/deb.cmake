@@ -1,4 +1,4 @@
-# The Debian package: the tool and its manual page, needing only the C library.
+# The Debian package: the tool and its manual page.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_CONTACT "orvane maintainers <orvane@example.org>")
@@ -10,7 +10,10 @@ alone. Stations of the IGS, EPN, APREF and SIRGAS networks are built in; for
 others the user gives the monument, receiver and country.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# dpkg-shlibdeps finds the C library version the binary needs.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A static build needs no shared library; a dynamic one, the C library
+# version that dpkg-shlibdeps finds.
+if(ORVANE_LINKAGE STREQUAL dynamic)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
 set(CPACK_STRIP_FILES ON)
 include(CPack)
