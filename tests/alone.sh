@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A static build runs alone: in an empty folder made the root with chroot,
-# with no loader, library or /proc, orvane converts a name. Exits 77, a skip, where chroot is not permitted
+# with no loader, library or /proc, orvane converts a name and orvane-rename
+# finds the orvane beside it. Exits 77, a skip, where chroot is not permitted
 # (it needs root).
 set -euo pipefail
-orvane=$1
+orvane=$1 rename=$2
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 
@@ -13,11 +14,11 @@ fail() {
 }
 
 if command -v file >/dev/null; then
-	for bin in "$orvane"; do
+	for bin in "$orvane" "$rename"; do
 		file -L "$bin" | grep -q 'statically linked' || fail "not static: $(file -L "$bin")"
 	done
 fi
-cp "$orvane" "$root/"
+cp "$orvane" "$rename" "$root/"
 if ! chroot "$root" /orvane abmf0010.16o >"$root/out" 2>"$root/err"; then
 	if grep -q 'Operation not permitted' "$root/err"; then
 		echo "runs alone: skipped, chroot is not permitted here: $(cat "$root/err")"
@@ -27,3 +28,7 @@ if ! chroot "$root" /orvane abmf0010.16o >"$root/out" 2>"$root/err"; then
 fi
 cmp "$root/out" <(printf 'ABMF00GLP_R_20160010000_01D_30S_MO.rnx \n') || fail "orvane's line differs"
 
+: >"$root/abmf0010.16d.Z"
+out=$(chroot "$root" /orvane-rename /abmf0010.16d.Z) || fail "orvane-rename in a chroot: status $?"
+[ "$out" = "/abmf0010.16d.Z -> /ABMF00GLP_R_20160010000_01D_30S_MO.crx.Z" ] || fail "orvane-rename said $out"
+[ -e "$root/ABMF00GLP_R_20160010000_01D_30S_MO.crx.Z" ] || fail "orvane-rename did not rename"

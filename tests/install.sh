@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
-# cmake --install into a fresh prefix: the tool in bin/, its page in
-# share/man/man1/, and the installed tool converting a name. A sanitized build
-# (third argument ON) links the sanitizers' C++ run-time, so only a plain one
-# is checked for libstdc++.
+# The programs and their pages as cmake --install puts them under a prefix:
+# the right files in the right places, and both programs working from there.
 set -euo pipefail
-cmake=$1 build=$2 sanitized=${3:-OFF}
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+cmake=$1 build=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null
-diff <(cd "$prefix" && find . -type f | sort) - <<'LIST'
-./bin/orvane
-./share/man/man1/orvane.1.gz
-LIST
-
-cmp <("$prefix/bin/orvane" abmf0010.16o) <(printf 'ABMF00GLP_R_20160010000_01D_30S_MO.rnx \n')
-gzip -dc "$prefix/share/man/man1/orvane.1.gz" | grep -q '^\.TH ORVANE 1 '
-if [ "$sanitized" = OFF ] && ldd "$prefix/bin/orvane" | grep libstdc++; then
-	echo "installed orvane needs libstdc++" >&2
+fail() {
+	echo "install: $*" >&2
 	exit 1
-fi
+}
+
+# The tree at $1 holds the programs and pages, and they work.
+check() {
+	diff <(cd "$1" && find . -type f | sort) - <<-'LIST' || fail "$2: files differ"
+		./bin/orvane
+		./bin/orvane-rename
+		./share/man/man1/orvane-rename.1.gz
+		./share/man/man1/orvane.1.gz
+	LIST
+	cmp <("$1/bin/orvane" abmf0010.16o) <(printf 'ABMF00GLP_R_20160010000_01D_30S_MO.rnx \n') ||
+		fail "$2: orvane converts abmf0010.16o wrongly"
+	gzip -dc "$1/share/man/man1/orvane.1.gz" | grep -q '^\.TH ORVANE 1 ' || fail "$2: orvane.1"
+	gzip -dc "$1/share/man/man1/orvane-rename.1.gz" | grep -q '^\.TH ORVANE-RENAME 1 ' ||
+		fail "$2: orvane-rename.1"
+	mkdir "$work/files" && : >"$work/files/abmf0010.16o.gz"
+	[ "$("$1/bin/orvane-rename" "$work/files")" = \
+		"$work/files/abmf0010.16o.gz -> $work/files/ABMF00GLP_R_20160010000_01D_30S_MO.rnx.gz" ] ||
+		fail "$2: orvane-rename renames abmf0010.16o.gz wrongly"
+	rm -r "$work/files"
+}
+
+"$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
+check "$work/prefix" "cmake --install"
+

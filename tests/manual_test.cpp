@@ -1,4 +1,4 @@
-// The manual page: clean for groff, and its messages, examples and station
+// The manual pages clean for groff, and orvane.1's messages, examples and station
 // table as the program prints them, so the page cannot drift from the tool.
 #include <gtest/gtest.h>
 
@@ -13,10 +13,12 @@ namespace
 
 using Args = std::vector<std::string>;
 
+const std::string manual = MANUALS "/orvane.1";
+
 // The page as plain text, one line each, leading indentation removed.
 std::vector<std::string> formattedPage()
 {
-	const Result r = runArgv(GROFF, {"groff", "-man", "-Tascii", "-P-cbou", MANUAL});
+	const Result r = runArgv(GROFF, {"groff", "-man", "-Tascii", "-P-cbou", manual});
 	EXPECT_EQ(r.status, 0);
 	std::vector<std::string> lines;
 	std::istringstream in(r.out);
@@ -32,11 +34,13 @@ bool hasLine(const std::vector<std::string> &lines, const std::string &line)
 	return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-TEST(Manual, FormatsWithoutWarnings)
+TEST(Manual, PagesFormatWithoutWarnings)
 {
-	const Result r = runArgv(GROFF, {"groff", "-man", "-ww", "-z", MANUAL});
-	EXPECT_EQ(r.err, "");
-	EXPECT_EQ(r.status, 0);
+	for (const std::string page : {"orvane.1", "orvane-rename.1"}) {
+		const Result r = runArgv(GROFF, {"groff", "-man", "-ww", "-z", MANUALS "/" + page});
+		EXPECT_EQ(r.err, "") << page;
+		EXPECT_EQ(r.status, 0) << page;
+	}
 }
 
 // One run that reaches each message; the page shows a placeholder where the

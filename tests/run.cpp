@@ -10,6 +10,7 @@
 extern char **environ;
 
 const char *const orvanePath = ORVANE_BIN;
+const char *const orvaneRenamePath = ORVANE_RENAME_BIN;
 
 static std::string drain(int fd)
 {

@@ -25,5 +25,6 @@ Result runWithStdout(const char *file, const std::vector<std::string> &args);
 std::string usage(const std::string &prog = "orvane");
 
 extern const char *const orvanePath;
+extern const char *const orvaneRenamePath;
 
 #endif
