@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The programs and their pages as cmake --install puts them under a prefix:
-# the right files in the right places, and both programs working from there.
+# The programs and their pages as cmake --install puts them under a prefix,
+# and as the portable archive of cpack -G TGZ holds them: the right files in
+# the right places, and both programs working from there.
 set -euo pipefail
-cmake=$1 build=$2
+cmake=$1 cpack=$2 build=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -34,3 +35,9 @@ check() {
 "$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
 check "$work/prefix" "cmake --install"
 
+"$cpack" -G TGZ --config "$build/CPackConfig.cmake" -B "$work/pack" >/dev/null
+archive=$work/pack/orvane-16158-Linux-x86_64.tar.gz
+[ -f "$archive" ] || fail "cpack -G TGZ made no $(basename "$archive")"
+mkdir "$work/unpacked"
+tar -xzf "$archive" -C "$work/unpacked"
+check "$work/unpacked/orvane-16158-Linux-x86_64" "the archive"

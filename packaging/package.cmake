@@ -1,13 +1,17 @@
-# The Debian package: the tool and its manual page.
+# The packages: the two programs and their manual pages. cpack -G DEB makes a
+# Debian package, cpack -G TGZ orvane-16158-Linux-x86_64.tar.gz, to unpack
+# and run anywhere when the programs are linked statically.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvane)
+set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
 set(CPACK_PACKAGE_CONTACT "orvane maintainers <orvane@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "RINEX 3 long file names from RINEX 2 short names")
 set(CPACK_PACKAGE_DESCRIPTION
     "orvane prints the RINEX 3 long file name of the RINEX 2 short file name of a
 GNSS observation or navigation file, such as abmf0010.16o. It works on the name
 alone. Stations of the IGS, EPN, APREF and SIRGAS networks are built in; for
-others the user gives the monument, receiver and country.")
+others the user gives the monument, receiver and country. orvane-rename gives
+whole archives, nested and compressed, their long names in place.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # A static build needs no shared library; a dynamic one, the C library
