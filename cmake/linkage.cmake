@@ -15,8 +15,8 @@ include(CheckCSourceCompiles)
 # and link against musl; a musl-gcc wrapper names it, or it lies beside it.
 function(find_musl_specs)
   find_file(MUSL_SPECS musl-gcc.specs
-            PATHS /usr/lib/musl/lib /usr/local/musl/lib /usr/lib64/musl
-                  /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}-linux-musl /usr/lib/x86_64-linux-musl
+            PATHS /usr/lib/${CMAKE_SYSTEM_PROCESSOR}-linux-musl /usr/lib/musl/lib
+                  /usr/local/musl/lib /usr/lib64/musl
             NO_DEFAULT_PATH)
   if(MUSL_SPECS)
     return()

@@ -119,14 +119,15 @@ static void openStandardFiles(void)
 static void findOrvane(const char *argv0)
 {
 	char self[PATH_MAX];
-	const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+	ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
 
-	if (n > 0)
-		self[n] = '\0';
-	else if (argv0 != NULL && strchr(argv0, '/') != NULL && strlen(argv0) < sizeof self)
-		memcpy(self, argv0, strlen(argv0) + 1);
-	else
+	if (n <= 0 && argv0 != NULL && strchr(argv0, '/') != NULL) {
+		n = (ssize_t)strnlen(argv0, sizeof self);
+		memcpy(self, argv0, (size_t)n);
+	}
+	if (n <= 0 || n == (ssize_t)sizeof self)
 		return;
+	self[n] = '\0';
 	const int folder = (int)(strrchr(self, '/') - self) + 1;
 	char beside[PATH_MAX];
 	if (snprintf(beside, sizeof beside, "%.*sorvane", folder, self) < (int)sizeof beside &&

@@ -38,8 +38,8 @@ static void upcase(const char *code, char upper[5]);
 [[noreturn]] static void refuseSurplus(const char *argument);
 static int flushOutput(void);
 
-/* A standard output buffer of our own spares the C library starting its
- * allocator for one on the first printf. */
+/* A standard output buffer of our own spares glibc starting its allocator
+ * for one on the first printf; musl's stdout has a static buffer anyway. */
 static char outBuffer[BUFSIZ];
 
 int main(int argc, char **argv)
@@ -133,8 +133,8 @@ static void printUsage(void)
 }
 
 /* As isspace and isdigit in the C locale, which the tool never leaves, but
- * without the C library's character tables: looking those up costs every
- * run a symbol lookup at start. */
+ * without the C library's character tables: in a dynamic build, looking
+ * those up costs every run a symbol lookup at start. */
 static int isWhiteSpace(char c)
 {
 	return c == ' ' || (c >= '\t' && c <= '\r');
@@ -333,8 +333,8 @@ static void refuseSurplus(const char *argument)
 }
 
 /* A line that never reached its reader is no success. The message goes to
- * descriptor 2 rather than stderr: naming stderr costs every run a symbol
- * lookup at start. */
+ * descriptor 2 rather than stderr: in a dynamic build, naming stderr costs
+ * every run a symbol lookup at start. */
 static int flushOutput(void)
 {
 	if (fflush(stdout) == 0 && !ferror(stdout))
