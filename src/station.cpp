@@ -1,4 +1,3 @@
-#include <stdio.h>
 #include <string.h>
 
 #include "orvane.h"
@@ -27,8 +26,5 @@ const char *sta4to9char(const char *code)
 			if (word(*row) == key)
 				return row[1];
 	}
-	printf(
-	    "\nStation Name not found... '%s' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n",
-	    code);
-	HelpPrint();
+	return NULL;
 }
