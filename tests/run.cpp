@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,20 +13,35 @@ extern char **environ;
 const char *const orvanePath = ORVANE_BIN;
 const char *const orvaneRenamePath = ORVANE_RENAME_BIN;
 
-static std::string drain(int fd)
+// Both pipes at once, so that a child writing much to either never waits
+// on the other. An empty text stands for a pipe already closed.
+static void drainBoth(int out, int err, Result &r)
 {
-	std::string text;
+	struct pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+	std::string *texts[2] = {&r.out, &r.err};
 	char buf[4096];
-	ssize_t n;
 
-	while ((n = read(fd, buf, sizeof buf)) > 0)
-		text.append(buf, static_cast<size_t>(n));
-	close(fd);
-	return text;
+	for (int open = (out >= 0) + (err >= 0); open > 0;) {
+		if (poll(fds, 2, -1) < 0)
+			continue;
+		for (int i = 0; i < 2; i++) {
+			if (fds[i].fd < 0 || fds[i].revents == 0)
+				continue;
+			const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+			if (n > 0) {
+				texts[i]->append(buf, static_cast<size_t>(n));
+			} else {
+				close(fds[i].fd);
+				fds[i].fd = -1;
+				open--;
+			}
+		}
+	}
 }
 
-// Standard output goes to a pipe, or to outFile when one is given. The pipes
-// close on exec, so that children spawned by other threads do not hold them.
+// Standard output goes to a pipe, or to outFile when one is given (closed
+// when it is empty). The pipes close on exec, so that children spawned by
+// other threads do not hold them.
 static Result spawn(const std::string &path, const std::vector<std::string> &argv,
 		    const char *outFile)
 {
@@ -35,7 +51,9 @@ static Result spawn(const std::string &path, const std::vector<std::string> &arg
 
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
-	if (outFile)
+	if (outFile && *outFile == '\0')
+		posix_spawn_file_actions_addclose(&actions, 1);
+	else if (outFile)
 		posix_spawn_file_actions_addopen(&actions, 1, outFile, O_WRONLY, 0);
 	else
 		posix_spawn_file_actions_adddup2(&actions, out[1], 1);
@@ -54,11 +72,8 @@ static Result spawn(const std::string &path, const std::vector<std::string> &arg
 	if (rc != 0)
 		throw std::runtime_error("cannot start " + path);
 
-	// orvane writes a few kilobytes at most: well under a pipe's capacity,
-	// so reading one pipe after the other cannot block the child.
 	Result r;
-	r.out = drain(out[0]);
-	r.err = drain(err[0]);
+	drainBoth(out[0], err[0], r);
 	int status;
 	waitpid(pid, &status, 0);
 	r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -75,6 +90,12 @@ static std::vector<std::string> withName(const std::vector<std::string> &args)
 	std::vector<std::string> argv{"orvane"};
 	argv.insert(argv.end(), args.begin(), args.end());
 	return argv;
+}
+
+Result runArgvWithStdout(const std::string &path, const std::vector<std::string> &argv,
+			 const char *file)
+{
+	return spawn(path, argv, file);
 }
 
 Result run(const std::vector<std::string> &args)

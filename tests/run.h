@@ -17,6 +17,10 @@ Result run(const std::vector<std::string> &args);
 // The program at path with exactly this argument vector (argv[0] included; may be empty).
 Result runArgv(const std::string &path, const std::vector<std::string> &argv);
 
+// The same with its standard output opened on file, or closed when file is "".
+Result runArgvWithStdout(const std::string &path, const std::vector<std::string> &argv,
+			 const char *file);
+
 // orvane with these arguments and its standard output opened on file
 // (such as /dev/full); the result's out stays empty.
 Result runWithStdout(const char *file, const std::vector<std::string> &args);
