@@ -8,7 +8,11 @@
 
 #include "orvane.h"
 
+/* Both programs' version. */
+const char version[] = "16158";
+
 /* Each refusal's message, as orvane prints it before the usage text. */
+// clang-format off
 const char *const convMessage[] = {
     /* convOk */ "",
     /* convName */ "\nInput filename not recognized... '%s' (accepted; RINEX 2 style uncompressed short filenames)\n",
@@ -21,6 +25,7 @@ const char *const convMessage[] = {
     /* convStation */ "\nStation Name not found... '%s' ...specify second input [Monument num, Receiver num, ISO country code; e.g. 00ITA]\n",
     /* convSuffix */ "\nInput Monument/Receiver/Country not correct... '%s' (accepted; [Monument num, Receiver num, ISO country code; 00ITA])\n",
 };
+// clang-format on
 
 static int readStationCode(const char *name, char code[5]);
 static int readNumber(const char *field, int width);

@@ -12,7 +12,6 @@
 #include "orvane.h"
 
 const char *progName = "orvane";
-const char version[] = "16158";
 
 /* The usage text's last line, which --version prints alone. */
 #define VERSION_LINE "%s version %s.\n"

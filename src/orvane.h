@@ -70,7 +70,7 @@ enum Shortening {
 /* A short name, or why there is none: printf("why", partLength, part)
  * gives the reason, such as "period 59M has no short name". */
 struct ShortName {
-	char name[15]; /* ssssdddh.yyt or ssssdddhmm.yyt */
+	char name[15];   /* ssssdddh.yyt or ssssdddhmm.yyt */
 	const char *why; /* a printf format with one %.*s */
 	const char *part;
 	int partLength;

@@ -1,14 +1,23 @@
 // orvane-rename over made trees: what it renames, what it leaves and says,
 // and its exit status. Every file holds its first name, so a listing shows
-// what went where.
+// what went where. Then one small scenario for each promise that a race, a
+// signal or a file system puts to the test.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "run.h"
 
@@ -18,7 +27,7 @@ namespace
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-const char usageLine[] = "usage: orvane-rename [-n] [-R | -S] [-s suffix] path ...\n";
+const char usageLine[] = "usage: orvane-rename [-0n] [-R | -S] [-s suffix] path ...\n";
 
 // Each test runs in a folder of its own.
 class Rename : public ::testing::Test
@@ -39,12 +48,18 @@ class Rename : public ::testing::Test
 	fs::path top;
 };
 
+// A file holding its own path, or a link written as "name -> target".
 void make(const std::string &path)
 {
-	const fs::path folder = fs::path(path).parent_path();
+	const size_t arrow = path.find(" -> ");
+	const std::string name = path.substr(0, arrow);
+	const fs::path folder = fs::path(name).parent_path();
 	if (!folder.empty())
 		fs::create_directories(folder);
-	std::ofstream(path) << path;
+	if (arrow != std::string::npos)
+		fs::create_symlink(path.substr(arrow + 4), name);
+	else
+		std::ofstream(path) << path;
 }
 
 // "path: content" of every file below the current folder; "path -> target"
@@ -66,18 +81,6 @@ Lines listing()
 	return files;
 }
 
-// The lines of a walk come in the folders' order: compare them sorted. A
-// name with a newline splits alike in what is expected and what is printed.
-Lines sorted(const std::string &text)
-{
-	Lines lines;
-	std::istringstream in(text);
-	for (std::string line; std::getline(in, line);)
-		lines.push_back(line);
-	std::sort(lines.begin(), lines.end());
-	return lines;
-}
-
 std::string joined(const Lines &lines)
 {
 	std::string text;
@@ -95,7 +98,7 @@ Result renamer(const Lines &args)
 
 // Nested folders, each compression suffix, hourly and 15-minute names, names
 // refused by orvane, a name that is no short name, a collision, a folder name
-// with a newline, and a link out of the tree that must not be followed.
+// with a newline, and links out of the tree that must not be followed.
 const Lines tree = {
     "tree/2016/001/abmf0010.16d.Z",
     "tree/2016/001/brux001a.16n.gz",
@@ -105,57 +108,60 @@ const Lines tree = {
     "tree/2016/001/ABMF0020.16O",
     "tree/2016/001/README",
     "tree/2016/001/abmf0010.16o.txt",
+    "tree/2016/001/bjfs0010.16o -> ../../../outside/bjfs0010.16o",
     "tree/2020/gope0010.20o",
     "tree/2020/GOPE00CZE_R_20200010000_01D_30S_MO.rnx",
+    "tree/link -> ../outside",
     "tree/new\nline/wtzr0010.16o",
     "outside/bjfs0010.16o",
 };
 
+// Folders and names in byte order, whatever the file system's order.
 const Lines treeRenames = {
     "tree/2016/001/abmf0010.16d.Z -> tree/2016/001/ABMF00GLP_R_20160010000_01D_30S_MO.crx.Z",
+    "tree/2016/001/algo3650.23o -> tree/2016/001/ALGO00CAN_R_20233650000_01D_30S_MO.rnx",
     "tree/2016/001/brux001a.16n.gz -> tree/2016/001/BRUX00BEL_R_20160010000_01H_GN.rnx.gz",
     "tree/2016/001/zimm001a15.21o.bz2 -> tree/2016/001/ZIMM00CHE_R_20210010015_15M_01S_MO.rnx.bz2",
-    "tree/2016/001/algo3650.23o -> tree/2016/001/ALGO00CAN_R_20233650000_01D_30S_MO.rnx",
     "tree/new\nline/wtzr0010.16o -> tree/new\nline/WTZR00DEU_R_20160010000_01D_30S_MO.rnx",
 };
 
 const Lines treeLeft = {
-    "tree/2016/001/xxxx0010.16o: not renamed: Station Name not found",
     "tree/2016/001/ABMF0020.16O: not renamed: File extension not supported",
+    "tree/2016/001/xxxx0010.16o: not renamed: Station Name not found",
     "tree/2020/gope0010.20o: not renamed: tree/2020/GOPE00CZE_R_20200010000_01D_30S_MO.rnx exists",
+};
+
+const Lines treeAfter = {
+    "outside/bjfs0010.16o: outside/bjfs0010.16o",
+    "tree/2016/001/ABMF0020.16O: tree/2016/001/ABMF0020.16O",
+    "tree/2016/001/ABMF00GLP_R_20160010000_01D_30S_MO.crx.Z: tree/2016/001/abmf0010.16d.Z",
+    "tree/2016/001/ALGO00CAN_R_20233650000_01D_30S_MO.rnx: tree/2016/001/algo3650.23o",
+    "tree/2016/001/BRUX00BEL_R_20160010000_01H_GN.rnx.gz: tree/2016/001/brux001a.16n.gz",
+    "tree/2016/001/README: tree/2016/001/README",
+    "tree/2016/001/ZIMM00CHE_R_20210010015_15M_01S_MO.rnx.bz2: tree/2016/001/zimm001a15.21o.bz2",
+    "tree/2016/001/abmf0010.16o.txt: tree/2016/001/abmf0010.16o.txt",
+    "tree/2016/001/bjfs0010.16o -> ../../../outside/bjfs0010.16o",
+    "tree/2016/001/xxxx0010.16o: tree/2016/001/xxxx0010.16o",
+    "tree/2020/GOPE00CZE_R_20200010000_01D_30S_MO.rnx: tree/2020/GOPE00CZE_R_20200010000_01D_30S_MO.rnx",
+    "tree/2020/gope0010.20o: tree/2020/gope0010.20o",
+    "tree/link -> ../outside",
+    "tree/new\nline/WTZR00DEU_R_20160010000_01D_30S_MO.rnx: tree/new\nline/wtzr0010.16o",
 };
 
 void makeTree()
 {
 	for (const std::string &f : tree)
 		make(f);
-	fs::create_directory_symlink("../outside", "tree/link");
 }
 
 TEST_F(Rename, TreeRenamedInPlaceLeavingWhatOrvaneRefuses)
 {
 	makeTree();
 	const Result r = renamer({"tree"});
-	EXPECT_EQ(sorted(r.out), sorted(joined(treeRenames)));
-	EXPECT_EQ(sorted(r.err), sorted(joined(treeLeft)));
+	EXPECT_EQ(r.out, joined(treeRenames));
+	EXPECT_EQ(r.err, joined(treeLeft));
 	EXPECT_EQ(r.status, 1);
-	EXPECT_EQ(
-	    listing(),
-	    (Lines{
-		"outside/bjfs0010.16o: outside/bjfs0010.16o",
-		"tree/2016/001/ABMF0020.16O: tree/2016/001/ABMF0020.16O",
-		"tree/2016/001/ABMF00GLP_R_20160010000_01D_30S_MO.crx.Z: tree/2016/001/abmf0010.16d.Z",
-		"tree/2016/001/ALGO00CAN_R_20233650000_01D_30S_MO.rnx: tree/2016/001/algo3650.23o",
-		"tree/2016/001/BRUX00BEL_R_20160010000_01H_GN.rnx.gz: tree/2016/001/brux001a.16n.gz",
-		"tree/2016/001/README: tree/2016/001/README",
-		"tree/2016/001/ZIMM00CHE_R_20210010015_15M_01S_MO.rnx.bz2: tree/2016/001/zimm001a15.21o.bz2",
-		"tree/2016/001/abmf0010.16o.txt: tree/2016/001/abmf0010.16o.txt",
-		"tree/2016/001/xxxx0010.16o: tree/2016/001/xxxx0010.16o",
-		"tree/2020/GOPE00CZE_R_20200010000_01D_30S_MO.rnx: tree/2020/GOPE00CZE_R_20200010000_01D_30S_MO.rnx",
-		"tree/2020/gope0010.20o: tree/2020/gope0010.20o",
-		"tree/link -> ../outside",
-		"tree/new\nline/WTZR00DEU_R_20160010000_01D_30S_MO.rnx: tree/new\nline/wtzr0010.16o",
-	    }));
+	EXPECT_EQ(listing(), treeAfter);
 }
 
 TEST_F(Rename, DryRunSaysTheSameAndChangesNothing)
@@ -163,8 +169,8 @@ TEST_F(Rename, DryRunSaysTheSameAndChangesNothing)
 	makeTree();
 	const Lines before = listing();
 	const Result r = renamer({"-n", "tree"});
-	EXPECT_EQ(sorted(r.out), sorted(joined(treeRenames)));
-	EXPECT_EQ(sorted(r.err), sorted(joined(treeLeft)));
+	EXPECT_EQ(r.out, joined(treeRenames));
+	EXPECT_EQ(r.err, joined(treeLeft));
 	EXPECT_EQ(r.status, 1);
 	EXPECT_EQ(listing(), before);
 }
@@ -229,6 +235,56 @@ const struct {
      1,
      {"--version: --version"}},
     {{}, {"nowhere"}, "", "nowhere: not renamed: No such file or directory\n", 1, {}},
+    // two candidates that would take one name: -n foresees what the run meets
+    {{"abmf0010.16o", "abmf0011.16o"},
+     {"-n", "."},
+     "./abmf0010.16o -> ./ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "./abmf0011.16o: not renamed: ./ABMF00GLP_R_20160010000_01D_30S_MO.rnx exists\n",
+     1,
+     {"abmf0010.16o: abmf0010.16o", "abmf0011.16o: abmf0011.16o"}},
+    {{"abmf0010.16o", "abmf0011.16o"},
+     {"."},
+     "./abmf0010.16o -> ./ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "./abmf0011.16o: not renamed: ./ABMF00GLP_R_20160010000_01D_30S_MO.rnx exists\n",
+     1,
+     {"ABMF00GLP_R_20160010000_01D_30S_MO.rnx: abmf0010.16o", "abmf0011.16o: abmf0011.16o"}},
+    // -0: pairs of NUL-terminated paths, for paths that hold newlines
+    {{"d/abmf0010.16o"},
+     {"-0", "d"},
+     std::string("d/abmf0010.16o\0d/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\0", 56),
+     "",
+     0,
+     {"d/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: d/abmf0010.16o"}},
+    // a PATH that is a link is followed, as find -H does; links below it are not
+    {{"real/abmf0010.16o", "arch -> real", "real/in -> ../other", "other/brux0010.16o"},
+     {"arch"},
+     "arch/abmf0010.16o -> arch/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"arch -> real", "other/brux0010.16o: other/brux0010.16o",
+      "real/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: real/abmf0010.16o", "real/in -> ../other"}},
+    // PATHs that overlap: a folder is walked once in a run
+    {{"t/s/abmf0010.16o"},
+     {"t/s", "t"},
+     "t/s/abmf0010.16o -> t/s/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"t/s/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: t/s/abmf0010.16o"}},
+    // options come first: "archive -n" must not rename the archive for real
+    {{"abmf0010.16o"},
+     {"abmf0010.16o", "-n"},
+     "",
+     std::string("orvane-rename: option '-n' after a path: options come first\n") + usageLine,
+     2,
+     {"abmf0010.16o: abmf0010.16o"}},
+    {{}, {"--help"}, usageLine, "", 0, {}},
+    {{}, {"--version"}, "orvane-rename version 16158.\n", "", 0, {}},
+    {{},
+     {"--bogus"},
+     "",
+     std::string("orvane-rename: unknown option '--bogus'\n") + usageLine,
+     2,
+     {}},
     {{"abmf0010.16o"},
      {"-x", "abmf0010.16o"},
      "",
@@ -253,6 +309,289 @@ TEST_F(Rename, SingleRunsAsTabled)
 		for (const auto &e : fs::directory_iterator("."))
 			fs::remove_all(e.path());
 	}
+}
+
+// ---- scenarios ----
+
+bool exists(const char *program)
+{
+	return access(program, X_OK) == 0;
+}
+
+// The renamer started and left running, standard output into out (or as the
+// test's own when out is -1), standard error discarded.
+pid_t start(const Lines &argv, int out)
+{
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	if (out >= 0)
+		posix_spawn_file_actions_adddup2(&actions, out, 1);
+	posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+	std::vector<char *> v;
+	for (const std::string &a : argv)
+		v.push_back(const_cast<char *>(a.c_str()));
+	v.push_back(nullptr);
+	pid_t pid = -1;
+	EXPECT_EQ(posix_spawn(&pid, v[0], &actions, nullptr, v.data(), environ), 0) << v[0];
+	posix_spawn_file_actions_destroy(&actions);
+	return pid;
+}
+
+int waitFor(pid_t pid)
+{
+	int status = 0;
+	waitpid(pid, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Short names of catalogue stations, count of them, in byte order.
+Lines shortNames(size_t count)
+{
+	static const char *const stations[] = {"abmf", "algo", "brux", "gope", "wtzr", "zimm"};
+	Lines names;
+	for (const char *s : stations)
+		for (int day = 1; day <= 366 && names.size() < count; day++) {
+			char name[16];
+			snprintf(name, sizeof name, "%s%03d0.16o", s, day);
+			names.push_back(name);
+		}
+	return names;
+}
+
+size_t countNames(const std::string &folder, const std::string &ending)
+{
+	size_t n = 0;
+	for (const auto &e : fs::recursive_directory_iterator(folder))
+		n += e.path().string().size() >= ending.size() &&
+		     e.path().string().compare(e.path().string().size() - ending.size(),
+					       ending.size(), ending) == 0;
+	return n;
+}
+
+// 1,000 levels of ten-character names, paths of 11,000 bytes, under a
+// limit of 64 descriptors: every level walked, every path printed whole.
+TEST_F(Rename, AnyDepthUnderFewDescriptors)
+{
+	if (!exists("/usr/bin/prlimit"))
+		GTEST_SKIP() << "prlimit is missing";
+	ASSERT_EQ(mkdir("deep", 0777), 0);
+	const int home = open(".", O_RDONLY | O_DIRECTORY);
+	ASSERT_EQ(chdir("deep"), 0);
+	std::string path = "deep";
+	Lines expected;
+	for (int level = 1; level <= 1000; level++) {
+		if (level % 250 == 0 || level == 1) {
+			char name[16];
+			snprintf(name, sizeof name, "abmf%03d0.16o", level % 366);
+			std::ofstream(name) << name;
+			expected.push_back(path + "/" + name + " -> " + path + "/ABMF00GLP_R_2016" +
+					   std::string(name + 4, 3) + "0000_01D_30S_MO.rnx");
+		}
+		ASSERT_EQ(mkdir("level-0000", 0777), 0);
+		ASSERT_EQ(chdir("level-0000"), 0);
+		path += "/level-0000";
+	}
+	ASSERT_EQ(fchdir(home), 0);
+	close(home);
+
+	const Result r =
+	    runArgv("/usr/bin/prlimit", {"prlimit", "--nofile=64:64", orvaneRenamePath, "deep"});
+	EXPECT_EQ(r.out, joined(expected));
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(runArgv("/bin/rm", {"rm", "-rf", "deep"}).status, 0);
+}
+
+// A candidate or a folder that vanishes mid-walk costs only itself: here the
+// system answers as if the second rename's file and the second subfolder
+// (the third folder opened) were gone.
+TEST_F(Rename, WhatVanishesCostsOnlyItself)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	for (const char *f :
+	     {"v/a/abmf0010.16o", "v/a/brux0010.16o", "v/b/abmf0010.16o", "v/c/abmf0010.16o"})
+		make(f);
+	const Result r =
+	    runArgv("/usr/bin/strace",
+		    {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=openat,renameat2", "-e",
+		     "inject=renameat2:error=ENOENT:when=2", "-e",
+		     "inject=openat:error=ENOENT:when=3", orvaneRenamePath, "v"});
+	EXPECT_EQ(r.out, "v/a/abmf0010.16o -> v/a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
+			 "v/c/abmf0010.16o -> v/c/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "v/a/brux0010.16o: not renamed: No such file or directory\n"
+			 "v/b: not walked: No such file or directory\n");
+	EXPECT_EQ(r.status, 1);
+}
+
+// Folders swapped for links out of the tree, and back, as fast as can be,
+// while the walk runs: nothing outside the tree is renamed, or even seen.
+TEST_F(Rename, FolderSwappedForALinkIsNeverFollowed)
+{
+	make("outside/zimm0010.16o");
+	const Lines outside = listing();
+	for (int d = 0; d < 20; d++)
+		for (const std::string &n : shortNames(40))
+			make("s/d" + std::to_string(d) + "/" + n);
+
+	// Half the time every folder is a link out, half the time itself again.
+	std::atomic<bool> done{false};
+	std::thread swapper([&done] {
+		while (!done) {
+			for (int d = 0; d < 20; d++) {
+				const std::string folder = "s/d" + std::to_string(d);
+				if (rename(folder.c_str(), (folder + "x").c_str()) == 0)
+					(void)symlink("../outside", folder.c_str());
+			}
+			std::this_thread::sleep_for(std::chrono::microseconds(300));
+			for (int d = 0; d < 20; d++) {
+				const std::string folder = "s/d" + std::to_string(d);
+				(void)unlink(folder.c_str());
+				(void)rename((folder + "x").c_str(), folder.c_str());
+			}
+			std::this_thread::sleep_for(std::chrono::microseconds(300));
+		}
+	});
+	for (int run = 0; run < 10; run++)
+		EXPECT_EQ(renamer({"-n", "s"}).out.find("zimm"), std::string::npos);
+	EXPECT_LE(renamer({"s"}).status, 1);
+	done = true;
+	swapper.join();
+	fs::remove_all("s");
+	EXPECT_EQ(listing(), outside);
+}
+
+// Where RENAME_NOREPLACE is refused, as on NFS, the same tree comes out the
+// same by link and careful removal, and no name of the run's is left.
+TEST_F(Rename, FallbackGivesTheSameRun)
+{
+	makeTree();
+	const Result r = runArgv(NOREPLACE_BIN, {"noreplace", orvaneRenamePath, "tree"});
+	EXPECT_EQ(r.out, joined(treeRenames));
+	EXPECT_EQ(r.err, joined(treeLeft));
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(listing(), treeAfter);
+}
+
+// Another file takes the short name while the fallback is between the link
+// and the removal: it keeps the short name, the candidate has the long one.
+TEST_F(Rename, FallbackKeepsAFileThatTakesTheShortName)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	make("f/abmf0010.16o");
+	make("other");
+	const pid_t pid = start({NOREPLACE_BIN, "/usr/bin/strace", "-f", "-qq", "-o", "/dev/null",
+				 "-e", "trace=renameat", "-e", "inject=renameat:delay_enter=500000",
+				 orvaneRenamePath, "f"},
+				-1);
+	const char *longName = "f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx";
+	for (int i = 0; i < 500 && access(longName, F_OK) != 0; i++)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	ASSERT_EQ(rename("other", "f/abmf0010.16o"), 0);
+	EXPECT_EQ(waitFor(pid), 0);
+	EXPECT_EQ(listing(), (Lines{"f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: f/abmf0010.16o",
+				    "f/abmf0010.16o: other"}));
+}
+
+// A folder that cannot be opened or searched is reported, whatever its name;
+// as root every folder can, so the run drops to nobody.
+TEST_F(Rename, FoldersThatCannotBeSearchedAreReported)
+{
+	for (const char *f : {"p/a/abmf0010.16o", "p/closed/abmf0010.16o", "p/locked/abmf0010.16o",
+			      "p/z/abmf0010.16o"})
+		make(f);
+	for (const char *d : {".", "p", "p/a", "p/z"})
+		ASSERT_EQ(chmod(d, 0777), 0);
+	ASSERT_EQ(chmod("p/closed", 0), 0);
+	ASSERT_EQ(chmod("p/locked", 0600), 0); // readable, not searchable
+	Lines argv{"orvane-rename", "p"};
+	const char *program = orvaneRenamePath;
+	if (geteuid() == 0) {
+		if (!exists("/usr/bin/setpriv"))
+			GTEST_SKIP() << "setpriv is missing";
+		argv = {"setpriv",        "--reuid=65534", "--regid=65534",
+			"--clear-groups", program,         "p"};
+		program = "/usr/bin/setpriv";
+	}
+	const Result r = runArgv(program, argv);
+	EXPECT_EQ(r.out, "p/a/abmf0010.16o -> p/a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
+			 "p/z/abmf0010.16o -> p/z/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "p/closed: not walked: Permission denied\n"
+			 "p/locked: not walked: Permission denied\n");
+	EXPECT_EQ(r.status, 1);
+	ASSERT_EQ(chmod("p/closed", 0777), 0);
+	ASSERT_EQ(chmod("p/locked", 0777), 0);
+}
+
+// The tree bound inside itself: a cycle of the same device, walked once.
+TEST_F(Rename, BindMountOfTheTreeInsideItselfIsWalkedOnce)
+{
+	make("b/abmf0010.16o");
+	make("b/sub/brux0010.16o");
+	fs::create_directory("b/sub/loop");
+	if (runArgv("/bin/mount", {"mount", "--bind", "b", "b/sub/loop"}).status != 0)
+		GTEST_SKIP() << "mounting is not permitted here";
+	const Result r = renamer({"b"});
+	runArgv("/bin/umount", {"umount", "b/sub/loop"});
+	EXPECT_EQ(r.out, "b/abmf0010.16o -> b/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
+			 "b/sub/brux0010.16o -> b/sub/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+}
+
+// SIGTERM while the record waits for its reader: the rename in hand is
+// finished, no other is made, every rename made is in the record, and the
+// run ends by the signal.
+TEST_F(Rename, SignalEndsTheRunWithTheRecordWhole)
+{
+	for (const std::string &n : shortNames(2000))
+		make("s/" + n);
+	int out[2];
+	ASSERT_EQ(pipe(out), 0);
+	const pid_t pid = start({orvaneRenamePath, "s"}, out[1]);
+	close(out[1]);
+	std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a full pipe stops it
+	kill(pid, SIGTERM);
+	std::string record;
+	char buf[4096];
+	for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
+		record.append(buf, static_cast<size_t>(n));
+	close(out[0]);
+	EXPECT_EQ(waitFor(pid), 128 + SIGTERM);
+	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
+	EXPECT_EQ(lines, countNames("s", ".rnx"));
+	EXPECT_LT(lines, 2000u);
+}
+
+// A record that cannot be written stops the run and names its last rename;
+// one closed from the start stops it before anything is renamed.
+TEST_F(Rename, RecordThatCannotBeWrittenStopsTheRun)
+{
+	const Lines names = shortNames(300);
+	for (const std::string &n : names)
+		make("w/" + n);
+	const Result closed = runArgvWithStdout(orvaneRenamePath, {"orvane-rename", "w"}, "");
+	EXPECT_EQ(closed.err, "orvane-rename: write error: Bad file descriptor; nothing renamed\n");
+	EXPECT_EQ(closed.status, 1);
+	EXPECT_EQ(countNames("w", ".rnx"), 0u);
+
+	if (access("/dev/full", W_OK) != 0)
+		GTEST_SKIP() << "/dev/full is missing";
+	const Result full =
+	    runArgvWithStdout(orvaneRenamePath, {"orvane-rename", "w"}, "/dev/full");
+	const size_t renamed = countNames("w", ".rnx");
+	ASSERT_GT(renamed, 0u);
+	ASSERT_LT(renamed, names.size());
+	// the renames made are the first in the walk's order, up to the one named
+	for (size_t i = 0; i < names.size(); i++)
+		EXPECT_EQ(fs::exists("w/" + names[i]), i >= renamed) << names[i];
+	const std::string head = "orvane-rename: write error: No space left on device; "
+				 "last rename made: w/" +
+				 names[renamed - 1] + " -> ";
+	ASSERT_EQ(full.err.compare(0, head.size(), head), 0) << full.err;
+	EXPECT_TRUE(fs::exists(full.err.substr(head.size(), full.err.size() - head.size() - 1)));
+	EXPECT_EQ(full.status, 1);
 }
 
 } // namespace
