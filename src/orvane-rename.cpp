@@ -7,7 +7,6 @@
  * each rename made is one line on standard output, each file left one line
  * on standard error.
  */
-#include <errno.h>
 #include <getopt.h>
 #include <limits.h>
 #include <stdio.h>
@@ -160,27 +159,22 @@ static void refusalReason(enum Refusal refusal, char *why, size_t whySize)
 }
 
 /* The long name that orvane gives the name less its compression suffix,
- * with the suffix put back. */
-int newName(const char *name, char *to, size_t toSize, char *why, size_t whySize)
+ * with the suffix put back. to has room for NAME_MAX bytes. */
+int newName(const char *name, char *to, char *why, size_t whySize)
 {
 	const size_t length = strlen(name);
 	const size_t stem = length - compressionSuffix(name, length);
 	char shortName[NAME_MAX + 1];
 
-	(void)snprintf(shortName, sizeof shortName, "%.*s", (int)stem, name);
+	memcpy(shortName, name, stem);
+	shortName[stem] = '\0';
 	struct LongName ln;
 	const enum Refusal refusal = convertName(shortName, suffix, NULL, catalogueName, &ln);
 	if (refusal != convOk) {
 		refusalReason(refusal, why, whySize);
 		return -1;
 	}
-	const int n = snprintf(to, toSize, LONG_NAME "%s", ln.station, ln.suffix, source, ln.year,
-			       ln.day, ln.hour, ln.minute, ln.interval, ln.cadence, ln.type,
-			       ln.extension, name + stem);
-	if (n < 0 || (size_t)n >= toSize) {
-		(void)snprintf(why, whySize, "%s", strerror(ENAMETOOLONG));
-		return -1;
-	}
+	memcpy(writeLongName(to, &ln, source), name + stem, length - stem + 1);
 	/* A suffix is printed as typed: a slash in it would lead out of the folder. */
 	if (strchr(to, '/') != NULL) {
 		(void)snprintf(why, whySize, "%s would leave the folder", to);

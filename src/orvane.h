@@ -60,6 +60,11 @@ int isWhiteSpace(char c);
 enum Refusal convertName(const char *name, const char *suffix, const char *surplus,
 			 const char *(*lookup)(const char *code), struct LongName *ln);
 
+/* Writes the long name at to, which has room for longNameSize bytes, as
+ * printf writes LONG_NAME; returns its end. */
+enum { longNameSize = 64 };
+char *writeLongName(char *to, const struct LongName *ln, const char *source);
+
 /* What shortenName makes of a long name (less any compression suffix). */
 enum Shortening {
 	shortOk,

@@ -13,10 +13,10 @@ extern int shortening; /* -2: long names back to short ones */
 extern int jobs;       /* -j */
 
 /* orvane-rename.cpp: whether a file met in a walk is a candidate, and the
- * name a candidate takes. newName writes the new name and returns 0, or
- * writes why there is none and returns -1. */
+ * name a candidate takes. newName writes the new name, NAME_MAX bytes at
+ * most, and returns 0, or writes why there is none and returns -1. */
 int isCandidate(const char *name);
-int newName(const char *name, char *to, size_t toSize, char *why, size_t whySize);
+int newName(const char *name, char *to, char *why, size_t whySize);
 
 /* A folder in which candidates are renamed: its descriptor, its file
  * system, the path printed before each name (ending in '/', or empty), and
