@@ -216,11 +216,17 @@ static char *put(char *to, const char *text)
 	return to;
 }
 
-static char *putNumber(char *to, int n, int width)
+static char *putTwoDigits(char *to, int n)
 {
-	for (int i = width - 1; i >= 0; i--, n /= 10)
-		to[i] = (char)('0' + n % 10);
-	return to + width;
+	to[0] = (char)('0' + n / 10 % 10);
+	to[1] = (char)('0' + n % 10);
+	return to + 2;
+}
+
+static char *putThreeDigits(char *to, int n)
+{
+	to[0] = (char)('0' + n / 100 % 10);
+	return putTwoDigits(to + 1, n);
 }
 
 /* What printf makes of LONG_NAME, without printf's cost for every file of
@@ -229,8 +235,8 @@ char *writeLongName(char *to, const struct LongName *ln, const char *source)
 {
 	to = put(put(put(to, ln->station), ln->suffix), "_");
 	to = put(put(to, source), "_20");
-	to = putNumber(putNumber(to, ln->year, 2), ln->day, 3);
-	to = putNumber(put(to, ln->hour), ln->minute, 2);
+	to = putThreeDigits(putTwoDigits(to, ln->year), ln->day);
+	to = putTwoDigits(put(to, ln->hour), ln->minute);
 	to = put(put(put(put(to, "_"), ln->interval), ln->cadence), "_");
 	to = put(put(put(to, ln->type), "."), ln->extension);
 	*to = '\0';

@@ -120,7 +120,10 @@ static void keepLast(const struct Place *place, const char *old, size_t o, const
 	char *at = last;
 	at = static_cast<char *>(memcpy(at, place->prefix, p)) + p;
 	at = static_cast<char *>(memcpy(at, old, o)) + o;
-	at = static_cast<char *>(memcpy(at, " -> ", 4)) + 4;
+	*at++ = ' ';
+	*at++ = '-';
+	*at++ = '>';
+	*at++ = ' ';
 	at = static_cast<char *>(memcpy(at, place->prefix, p)) + p;
 	memcpy(at, to, t + 1);
 }

@@ -433,29 +433,25 @@ static int add(struct Block *block, unsigned char type, const char *name)
 }
 
 static uint64_t keyOf(const char *name);
-static void sortKeyed(struct Keyed *entries, struct Keyed *spare, size_t count);
+static int sortKeyed(struct Keyed *entries, size_t count);
 
 /* The entries in byte order of their names, whatever the locale. */
 static int sortListing(struct Block *block, struct Listing *listing)
 {
 	const size_t n = block->count > 0 ? block->count : 1;
 	struct Keyed *entries = static_cast<struct Keyed *>(malloc(n * sizeof *entries));
-	struct Keyed *spare = static_cast<struct Keyed *>(malloc(n * sizeof *spare));
 
-	if (entries == NULL || spare == NULL) {
-		free(entries);
-		free(spare);
-		free(block->data);
-		return ENOMEM;
-	}
 	char *entry = block->data;
-	for (size_t i = 0; entry != NULL && i < block->count; i++) {
+	for (size_t i = 0; entries != NULL && entry != NULL && i < block->count; i++) {
 		entries[i].key = keyOf(entry + 1);
 		entries[i].entry = entry;
 		entry += strlen(entry + 1) + 2;
 	}
-	sortKeyed(entries, spare, block->count);
-	free(spare);
+	if (entries == NULL || sortKeyed(entries, block->count) != 0) {
+		free(entries);
+		free(block->data);
+		return ENOMEM;
+	}
 	listing->block = block->data;
 	listing->entries = entries;
 	listing->count = block->count;
@@ -466,11 +462,13 @@ static int sortListing(struct Block *block, struct Listing *listing)
 static uint64_t keyOf(const char *name)
 {
 	uint64_t key = 0;
-	int i = 0;
+	unsigned char c = 1;
 
-	for (; i < 8 && name[i] != '\0'; i++)
-		key = key << 8 | (unsigned char)name[i];
-	return i < 8 ? key << (8 * (8 - i)) : key;
+	for (int i = 0; i < 8; i++) {
+		c = c != 0 ? (unsigned char)name[i] : 0;
+		key = key << 8 | c;
+	}
+	return key;
 }
 
 static int before(const struct Keyed *a, const struct Keyed *b)
@@ -480,13 +478,17 @@ static int before(const struct Keyed *a, const struct Keyed *b)
 	return strcmp(a->entry + 1, b->entry + 1) < 0;
 }
 
-/* Merges runs of one, two, four... entries, between entries and spare;
- * qsort's own sort costs more than the rename of each file. */
-static void sortKeyed(struct Keyed *entries, struct Keyed *spare, size_t count)
+/* Merges runs of one, two, four... entries, to and fro between two
+ * arrays; qsort's own sort costs more than the rename of each file. */
+static int sortKeyed(struct Keyed *entries, size_t count)
 {
+	struct Keyed *spare =
+	    static_cast<struct Keyed *>(malloc((count > 0 ? count : 1) * sizeof *spare));
 	struct Keyed *from = entries;
 	struct Keyed *to = spare;
 
+	if (spare == NULL)
+		return ENOMEM;
 	for (size_t width = 1; width < count; width *= 2) {
 		for (size_t low = 0; low < count; low += 2 * width) {
 			const size_t middle = low + width < count ? low + width : count;
@@ -504,6 +506,8 @@ static void sortKeyed(struct Keyed *entries, struct Keyed *spare, size_t count)
 	}
 	if (from != entries)
 		memcpy(entries, from, count * sizeof *entries);
+	free(spare);
+	return 0;
 }
 
 /* Folders and candidates; a type the file system does not tell is asked
