@@ -1,0 +1,248 @@
+// Station lists as orvane-rename -c reads them, and the indexed catalogue.
+// The lists read stay in the process, so each row reads its lists in a child
+// of its own, in a folder of its own.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "orvane.h"
+#include "rename.h"
+
+namespace
+{
+
+namespace fs = std::filesystem;
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// The IGS layout: the Nine Character ID on line 5, and after it a name on a
+// line of its own, which a site log must not give.
+std::string siteLog(const std::string &name)
+{
+	return "     " + name + " Site Information Form (site log v2.0)\n\n" +
+	       "1.   Site Identification of the GNSS Monument\n\n" +
+	       "     Nine Character ID        : " + name + "  \n" +
+	       "     IERS DOMES Number        : 97103M001\nZIMM00CHE\n";
+}
+
+const std::string v1Log = "     ABMF Site Information Form (site log)\n\n"
+			  "     Four Character ID        : ABMF\n";
+
+// A station whose country code changed; the later log sorts first.
+const Files moved = {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
+		     {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}};
+const std::string note = "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by "
+			 "'ABMF00FRA' of logs/abmf00fra_20200101.log:5\n";
+
+Files with(Files files, const Files &more)
+{
+	files.insert(files.end(), more.begin(), more.end());
+	return files;
+}
+
+struct Row {
+	const char *what;
+	Files files;                    // a path ending in '/' is a folder; "->X" a link to X
+	std::vector<std::string> lists; // read in this order until one fails
+	std::string returns, err;
+	std::string lookups; // code=name, or code=- for none
+};
+
+void PrintTo(const Row &row, std::ostream *os)
+{
+	*os << row.what;
+}
+
+// clang-format off
+const Row rows[] = {
+    {"one per line", {{"l", "ABMF00GLP\nzimm00CHE\n"}}, {"l"}, "0", "",
+     "abmf=abmf00GLP zimm=zimm00CHE ABMF=- Zimm=- abm=- xxxx=-"},
+    {"several per line", {{"l", " ABMF00GLP ZIMM00CHE,ALGO00CAN;\tWTZR00DEU,\n"}}, {"l"}, "0", "",
+     "abmf=abmf00GLP zimm=zimm00CHE algo=algo00CAN wtzr=wtzr00DEU"},
+    {"table with data", {{"l", "#Name,X,Y\nABMF00GLP,2919786.0,-5383745.0\nALIC00AUS ZIMM00CHE 5\n"}},
+     {"l"}, "0", "", "abmf=abmf00GLP alic=alic00AUS zimm=-"},
+    {"Windows text and comments",
+     {{"l", "\xEF\xBB\xBF" "ABMF00GLP\r\n% note\r\n\r\n \t\r\n  # note\r\n,;\r\nZIMM00CHE"}},
+     {"l"}, "0", "", "abmf=abmf00GLP zimm=zimm00CHE"},
+    {"site log", {{"abmf.log", siteLog("ABMF00GLP")}}, {"abmf.log"}, "0", "", "abmf=abmf00GLP zimm=-"},
+    {"folder, later date wins",
+     with(moved, {{"logs/zimm00che_20100101.log", siteLog("ZIMM00CHE")}, {"logs/v1.txt", v1Log},
+		  {"logs/sub.log/", ""}, {"v1.log", v1Log}, {"logs/link.log", "->../v1.log"}}),
+     {"logs"}, "0", note, "abmf=abmf00FRA zimm=zimm00CHE"},
+    {"same name in two lists", {{"a", "ABMF00GLP\n"}, {"b", "abmf00GLP\n"}}, {"a", "b"}, "0 0", "",
+     "abmf=abmf00GLP"},
+
+    {"bad line", {{"l", "ABMF00GLP\r\n\r\nABMF0GLP,1.0\r\n"}}, {"l"}, "-1",
+     "l:3: not a station name: 'ABMF0GLP'\n", ""},
+    {"first field no name", {{"l", "site ABMF00GLP\n"}}, {"l"}, "-1",
+     "l:1: not a station name: 'site'\n", ""},
+    {"unreadable", {}, {"nolist.txt"}, "-1", "nolist.txt: not read: No such file or directory\n", ""},
+    {"version 1 site log", {{"abmf.log", v1Log}}, {"abmf.log"}, "-1",
+     "abmf.log:3: version 1 site log, with no country code: 'ABMF'\n", ""},
+    {"empty Nine Character ID", {{"abmf.log", "Nine Character ID:  \n"}}, {"abmf.log"}, "-1",
+     "abmf.log:1: not a station name: ''\n", ""},
+    {"log with no Nine Character ID", with(moved, {{"logs/notes.log", "ABMF00GLP\n"}}), {"logs/"},
+     "-1", "logs/notes.log: no 'Nine Character ID' line\n", ""},
+    {"version 1 log in a folder", with(moved, {{"logs/zimm_20100101.log", v1Log}}), {"logs"}, "-1",
+     "logs/zimm_20100101.log:3: version 1 site log, with no country code: 'ABMF'\n", ""},
+    {"conflict in one list", {{"l", "ABMF00GLP\nabmf00GLP\nABMF01GLP\n"}}, {"l"}, "-1",
+     "l:3: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n", ""},
+    {"conflict across lists", {{"a", "ABMF00GLP\n"}, {"b", "ZIMM00CHE\nABMF00FRA\n"}}, {"a", "b"},
+     "0 -1", "b:2: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n", ""},
+    {"conflict with a folder's winner", with(moved, {{"b", "ABMF00GLP\n"}}), {"logs", "b"}, "0 -1",
+     note + "b:1: 'ABMF00GLP' conflicts with 'ABMF00FRA' of logs/abmf00fra_20200101.log:5\n", ""},
+    {"folder's winner in conflict, no note", with(moved, {{"a", "ABMF00GLP\n"}}), {"a", "logs"},
+     "0 -1", "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n", ""},
+    {"two names of one date",
+     {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
+      {"logs/abmf00glp_20200101.log", siteLog("ABMF00GLP")}}, {"logs"}, "-1",
+     "logs/abmf00glp_20200101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
+     "logs/abmf00fra_20200101.log:5\n", ""},
+    {"no date", {{"logs/abmf.log", siteLog("ABMF00GLP")}, moved[0]}, {"logs"}, "-1",
+     "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of logs/abmf.log:5\n",
+     ""},
+};
+// clang-format on
+
+class Lists : public ::testing::TestWithParam<Row>
+{
+      protected:
+	void SetUp() override
+	{
+		char tmpl[] = "/tmp/orvane-lists-XXXXXX";
+		ASSERT_NE(mkdtemp(tmpl), nullptr);
+		top = tmpl;
+		ASSERT_EQ(chdir(tmpl), 0);
+	}
+	void TearDown() override
+	{
+		EXPECT_EQ(chdir("/"), 0);
+		fs::remove_all(top);
+	}
+	fs::path top;
+};
+
+void make(const Files &files)
+{
+	for (const auto &[path, content] : files) {
+		if (fs::path(path).has_parent_path())
+			fs::create_directories(fs::path(path).parent_path());
+		if (content.rfind("->", 0) == 0)
+			fs::create_symlink(content.substr(2), path);
+		else if (path.back() != '/')
+			std::ofstream(path, std::ios::binary) << content;
+	}
+}
+
+// What a child saw: the returns, the lookups, then standard error.
+std::vector<std::string> readInChild(const Row &row)
+{
+	std::vector<std::string> codes;
+	std::istringstream lookups(row.lookups);
+	for (std::string pair; lookups >> pair;)
+		codes.push_back(pair.substr(0, pair.find('=')));
+
+	fflush(nullptr);
+	const pid_t pid = fork();
+	if (pid == 0) {
+		dup2(open("stderr", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+		std::string returns, found;
+		for (const std::string &list : row.lists) {
+			const int r = readStationList(list.c_str());
+			returns += (returns.empty() ? "" : " ") + std::to_string(r);
+			if (r != 0)
+				break;
+		}
+		for (const std::string &code : codes) {
+			const char *name = listedName(code.c_str());
+			found += (found.empty() ? "" : " ") + code + "=" + (name ? name : "-");
+		}
+		std::ofstream("report") << returns << '\n' << found << '\n';
+		_exit(0);
+	}
+	int status = -1;
+	waitpid(pid, &status, 0);
+	EXPECT_EQ(status, 0);
+	std::vector<std::string> seen(3);
+	std::ifstream report("report");
+	std::getline(report, seen[0]);
+	std::getline(report, seen[1]);
+	std::ostringstream err;
+	err << std::ifstream("stderr").rdbuf();
+	seen[2] = err.str();
+	return seen;
+}
+
+TEST_P(Lists, ReadAsTheRenamerDoes)
+{
+	const Row &row = GetParam();
+	make(row.files);
+	const std::vector<std::string> seen = readInChild(row);
+	EXPECT_EQ(seen[0], row.returns);
+	EXPECT_EQ(seen[1], row.lookups);
+	EXPECT_EQ(seen[2], row.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Lists, ::testing::ValuesIn(rows),
+			 [](const ::testing::TestParamInfo<Row> &info) {
+				 std::string name = info.param.what;
+				 for (char &c : name)
+					 if (!isalnum((unsigned char)c))
+						 c = '_';
+				 return name;
+			 });
+
+TEST(Catalogue, IndexAnswersAsTheScan)
+{
+	indexCatalogue();
+	std::vector<std::string> codes = {"", "a", "abm", "END", "xxxx", "ab\x01z"};
+	for (size_t i = 0; i < staRows; i++) {
+		const std::string code = staName[2 * i];
+		std::string upper = code;
+		for (char &c : upper)
+			c = (char)toupper((unsigned char)c);
+		codes.insert(codes.end(), {code, code + "00GLP", upper, code.substr(0, 3)});
+	}
+	for (const std::string &code : codes)
+		ASSERT_EQ(catalogueName(code.c_str()), sta4to9char(code.c_str())) << code;
+}
+
+TEST(Speed, TenThousandNamesReadInMilliseconds)
+{
+	char path[] = "/tmp/orvane-list-XXXXXX";
+	const int fd = mkstemp(path);
+	ASSERT_GE(fd, 0);
+	close(fd);
+	const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+	std::vector<std::string> codes;
+	std::string list = "#Name,X,Y,Z\n";
+	for (int i = 0; i < 10000; i++) {
+		codes.push_back({digits[i / 1296], digits[i / 36 % 36], digits[i % 36], 'q'});
+		list += codes.back() + "00DEU,4075580.3,931854.0,4801568.2\n";
+	}
+	std::ofstream(path) << list;
+
+	const auto start = std::chrono::steady_clock::now();
+	const int result = readStationList(path);
+	const auto took = std::chrono::steady_clock::now() - start;
+	unlink(path);
+	ASSERT_EQ(result, 0);
+	EXPECT_LT(took, std::chrono::milliseconds(50));
+	for (const std::string &code : codes) {
+		const char *name = listedName(code.c_str());
+		ASSERT_NE(name, nullptr) << code;
+		ASSERT_EQ(name, code + "00DEU");
+	}
+}
+
+} // namespace
