@@ -24,16 +24,22 @@ int shortening;
 int jobs = 1;
 static const char *source = "R";
 static const char *suffix;
+static int forward; /* the first option of the forward direction */
+static const char **lists;
+static int listCount;
 
 static int readOptions(int argc, char **argv);
+static int readJobs(const char *text);
 [[noreturn]] static void usage(int status);
 static void refuseOptionsAmongPaths(int first, int argc, char **argv);
+static void readStationLists(void);
 
 int main(int argc, char **argv)
 {
 	const int first = readOptions(argc, argv);
 
 	refuseOptionsAmongPaths(first, argc, argv);
+	readStationLists();
 	startRecord();
 	indexCatalogue();
 	for (int i = first; i < argc && !stopping(); i++)
@@ -52,8 +58,15 @@ static int readOptions(int argc, char **argv)
 {
 	int c;
 
+	lists = static_cast<const char **>(calloc((size_t)argc, sizeof *lists));
+	if (lists == NULL) {
+		perror(program);
+		exit(2);
+	}
 	opterr = 0;
-	while ((c = getopt_long(argc, argv, "+0nRSs:", longOptions, NULL)) != -1) {
+	while ((c = getopt_long(argc, argv, "+0nRSs:c:2j:", longOptions, NULL)) != -1) {
+		if (forward == 0 && (c == 'R' || c == 'S' || c == 's' || c == 'c'))
+			forward = c;
 		switch (c) {
 		case '0':
 			nulRecord = 1;
@@ -70,6 +83,15 @@ static int readOptions(int argc, char **argv)
 		case 's':
 			suffix = optarg;
 			break;
+		case 'c':
+			lists[listCount++] = optarg;
+			break;
+		case '2':
+			shortening = 1;
+			break;
+		case 'j':
+			jobs = readJobs(optarg);
+			break;
 		case 'h':
 			usage(0);
 		case 'V':
@@ -78,6 +100,10 @@ static int readOptions(int argc, char **argv)
 		default:
 			if (optopt == 's')
 				(void)fprintf(stderr, "%s: option '-s' needs a suffix\n", program);
+			else if (optopt == 'c')
+				(void)fprintf(stderr, "%s: option '-c' needs a list\n", program);
+			else if (optopt == 'j')
+				(void)fprintf(stderr, "%s: option '-j' needs a number\n", program);
 			else if (optopt != 0)
 				(void)fprintf(stderr, "%s: unknown option '-%c'\n", program,
 					      optopt);
@@ -87,9 +113,26 @@ static int readOptions(int argc, char **argv)
 			usage(2);
 		}
 	}
+	if (shortening && forward != 0) {
+		(void)fprintf(stderr, "%s: option '-%c' does not go with '-2'\n", program, forward);
+		usage(2);
+	}
 	if (optind >= argc)
 		usage(2);
 	return optind;
+}
+
+/* 1 to 256 folders in work at once. */
+static int readJobs(const char *text)
+{
+	char *end;
+	const long n = strtol(text, &end, 10);
+
+	if (end == text || *end != '\0' || n < 1 || n > 256) {
+		(void)fprintf(stderr, "%s: option '-j' takes 1 to 256, not '%s'\n", program, text);
+		usage(2);
+	}
+	return (int)n;
 }
 
 /* Asked for with --help, on standard output; else after a mistake. */
@@ -97,7 +140,10 @@ static void usage(int status)
 {
 	FILE *to = status == 0 ? stdout : stderr;
 
-	(void)fprintf(to, "usage: %s [-0n] [-R | -S] [-s suffix] path ...\n", program);
+	(void)fprintf(to,
+		      "usage: %s [-0n] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
+		      "       %s -2 [-0n] [-j jobs] path ...\n",
+		      program, program);
 	exit(fflush(to) != 0 || ferror(to) ? 1 : status);
 }
 
@@ -113,6 +159,15 @@ static void refuseOptionsAmongPaths(int first, int argc, char **argv)
 				      program, argv[i]);
 			usage(2);
 		}
+}
+
+/* Every list is read, and found sound, before anything is renamed. */
+static void readStationLists(void)
+{
+	for (int i = 0; i < listCount; i++)
+		if (readStationList(lists[i]) != 0)
+			exit(2);
+	free(lists);
 }
 
 /* The length of a trailing .Z (compress), .gz or .bz2, or 0. */
@@ -136,18 +191,34 @@ static int isDigits(const char *s, size_t n)
 	return 1;
 }
 
+/* The name less its compression suffix, at most NAME_MAX bytes, and where
+ * the suffix starts in the name. */
+static size_t stemOf(const char *name, char stem[NAME_MAX + 1])
+{
+	const size_t length = strnlen(name, NAME_MAX);
+	const size_t n = length - compressionSuffix(name, length);
+
+	memcpy(stem, name, n);
+	stem[n] = '\0';
+	return n;
+}
+
 /* ssssdddh.yyt or ssssdddhmm.yyt, less a compression suffix: station, day,
  * hour designator, the minute of a 15-minute file, year and type. The
- * conversion judges the rest. */
+ * conversion judges the rest. With -2, the layout of a long name. */
 int isCandidate(const char *name)
 {
-	size_t length = strlen(name);
+	char stem[NAME_MAX + 1];
+	const size_t length = stemOf(name, stem);
 
-	length -= compressionSuffix(name, length);
+	if (shortening) {
+		struct ShortName sn;
+		return shortenName(stem, &sn) != shortNoLayout;
+	}
 	if (length != 12 && length != 14)
 		return 0;
-	return isDigits(name + 4, 3) && (length == 12 || isDigits(name + 8, 2)) &&
-	       name[length - 4] == '.' && isDigits(name + length - 3, 2);
+	return isDigits(stem + 4, 3) && (length == 12 || isDigits(stem + 8, 2)) &&
+	       stem[length - 4] == '.' && isDigits(stem + length - 3, 2);
 }
 
 /* The message that orvane prints, up to its dots: "Station Name not found". */
@@ -158,27 +229,59 @@ static void refusalReason(enum Refusal refusal, char *why, size_t whySize)
 	(void)snprintf(why, whySize, "%.*s", (int)(strstr(message, "...") - message), message);
 }
 
+static int longName(const char *stem, size_t length, char *to, char *why, size_t whySize);
+static int shortName(const char *stem, char *to, char *why, size_t whySize);
+
 /* The long name that orvane gives the name less its compression suffix,
- * with the suffix put back. to has room for NAME_MAX bytes. */
+ * with the suffix put back: the monument, receiver and country of a listed
+ * station, else those of -s, else the catalogue's. With -2 the short name.
+ * to has room for NAME_MAX bytes. */
 int newName(const char *name, char *to, char *why, size_t whySize)
 {
-	const size_t length = strlen(name);
-	const size_t stem = length - compressionSuffix(name, length);
-	char shortName[NAME_MAX + 1];
+	char stem[NAME_MAX + 1];
+	const size_t length = stemOf(name, stem);
 
-	memcpy(shortName, name, stem);
-	shortName[stem] = '\0';
+	const int n = shortening ? shortName(stem, to, why, whySize)
+				 : longName(stem, length, to, why, whySize);
+	if (n < 0)
+		return -1;
+	memcpy(to + n, name + length, strlen(name + length) + 1);
+	return 0;
+}
+
+static int longName(const char *stem, size_t length, char *to, char *why, size_t whySize)
+{
+	const char *listed = length >= 4 ? listedName(stem) : NULL;
 	struct LongName ln;
-	const enum Refusal refusal = convertName(shortName, suffix, NULL, catalogueName, &ln);
+	const enum Refusal refusal =
+	    convertName(stem, listed != NULL ? listed + 4 : suffix, NULL, catalogueName, &ln);
+
 	if (refusal != convOk) {
 		refusalReason(refusal, why, whySize);
 		return -1;
 	}
-	memcpy(writeLongName(to, &ln, source), name + stem, length - stem + 1);
+	const char *end = writeLongName(to, &ln, source);
 	/* A suffix is printed as typed: a slash in it would lead out of the folder. */
 	if (strchr(to, '/') != NULL) {
 		(void)snprintf(why, whySize, "%s would leave the folder", to);
 		return -1;
 	}
-	return 0;
+	return (int)(end - to);
+}
+
+static int shortName(const char *stem, char *to, char *why, size_t whySize)
+{
+	struct ShortName sn;
+
+	switch (shortenName(stem, &sn)) {
+	case shortOk:
+		memcpy(to, sn.name, sizeof sn.name);
+		return (int)strlen(to);
+	case shortRefused:
+		(void)snprintf(why, whySize, sn.why, sn.partLength, sn.part);
+		return -1;
+	default:
+		(void)snprintf(why, whySize, "not a RINEX 3 long name");
+		return -1;
+	}
 }

@@ -27,7 +27,9 @@ namespace
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-const char usageLine[] = "usage: orvane-rename [-0n] [-R | -S] [-s suffix] path ...\n";
+const char usageLine[] =
+    "usage: orvane-rename [-0n] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
+    "       orvane-rename -2 [-0n] [-j jobs] path ...\n";
 
 // Each test runs in a folder of its own.
 class Rename : public ::testing::Test
@@ -48,18 +50,19 @@ class Rename : public ::testing::Test
 	fs::path top;
 };
 
-// A file holding its own path, or a link written as "name -> target".
+// A file holding its own path, or as listing() shows them, a file
+// "name: content" or a link "name -> target".
 void make(const std::string &path)
 {
-	const size_t arrow = path.find(" -> ");
-	const std::string name = path.substr(0, arrow);
+	const size_t arrow = path.find(" -> "), colon = path.find(": ");
+	const std::string name = path.substr(0, std::min(arrow, colon));
 	const fs::path folder = fs::path(name).parent_path();
 	if (!folder.empty())
 		fs::create_directories(folder);
 	if (arrow != std::string::npos)
 		fs::create_symlink(path.substr(arrow + 4), name);
 	else
-		std::ofstream(path) << path;
+		std::ofstream(name) << (colon != std::string::npos ? path.substr(colon + 2) : path);
 }
 
 // "path: content" of every file below the current folder; "path -> target"
@@ -277,6 +280,51 @@ const struct {
      std::string("orvane-rename: option '-n' after a path: options come first\n") + usageLine,
      2,
      {"abmf0010.16o: abmf0010.16o"}},
+    // a list's name before the catalogue's, and before -s
+    {{"a/abmf0010.16o", "a/xxxx0010.16o", "l: ABMF01FRA XXXX00ITA"},
+     {"-s", "00GLP", "-c", "l", "a"},
+     "a/abmf0010.16o -> a/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n"
+     "a/xxxx0010.16o -> a/XXXX00ITA_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"a/ABMF01FRA_R_20160010000_01D_30S_MO.rnx: a/abmf0010.16o",
+      "a/XXXX00ITA_R_20160010000_01D_30S_MO.rnx: a/xxxx0010.16o", "l: ABMF01FRA XXXX00ITA"}},
+    // a list is checked before anything is renamed
+    {{"a/abmf0010.16o", "l: ABMF00GLP\nABMF01GLP"},
+     {"-c", "l", "a"},
+     "",
+     "l:2: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n",
+     2,
+     {"a/abmf0010.16o: a/abmf0010.16o", "l: ABMF00GLP\nABMF01GLP"}},
+    // -2: long names back to short ones; what has none is refused, and of two
+    // that give one, the second in byte order is left
+    {{"r/ABMF00GLP_R_20160010000_01D_30S_MO.rnx", "r/ABMF00GLP_R_20160010000_59M_30S_MO.rnx",
+      "r/ABMF01GLP_S_20160010000_01D_30S_MO.rnx", "r/BRUX00BEL_R_20183101900_01H_30S_MO.crx.gz",
+      "r/ZIMM00CHE_R_20210320115_15M_01S_MO.rnx"},
+     {"-2", "r"},
+     "r/ABMF00GLP_R_20160010000_01D_30S_MO.rnx -> r/abmf0010.16o\n"
+     "r/BRUX00BEL_R_20183101900_01H_30S_MO.crx.gz -> r/brux310t.18d.gz\n"
+     "r/ZIMM00CHE_R_20210320115_15M_01S_MO.rnx -> r/zimm032b15.21o\n",
+     "r/ABMF00GLP_R_20160010000_59M_30S_MO.rnx: not renamed: period 59M has no short name\n"
+     "r/ABMF01GLP_S_20160010000_01D_30S_MO.rnx: not renamed: r/abmf0010.16o exists\n",
+     1,
+     {"r/ABMF00GLP_R_20160010000_59M_30S_MO.rnx: r/ABMF00GLP_R_20160010000_59M_30S_MO.rnx",
+      "r/ABMF01GLP_S_20160010000_01D_30S_MO.rnx: r/ABMF01GLP_S_20160010000_01D_30S_MO.rnx",
+      "r/abmf0010.16o: r/ABMF00GLP_R_20160010000_01D_30S_MO.rnx",
+      "r/brux310t.18d.gz: r/BRUX00BEL_R_20183101900_01H_30S_MO.crx.gz",
+      "r/zimm032b15.21o: r/ZIMM00CHE_R_20210320115_15M_01S_MO.rnx"}},
+    {{"notes.txt"},
+     {"-2", "notes.txt"},
+     "",
+     "notes.txt: not renamed: not a RINEX 3 long name\n",
+     1,
+     {"notes.txt: notes.txt"}},
+    {{},
+     {"-2", "-s", "00ITA", "x"},
+     "",
+     std::string("orvane-rename: option '-s' does not go with '-2'\n") + usageLine,
+     2,
+     {}},
     {{}, {"--help"}, usageLine, "", 0, {}},
     {{}, {"--version"}, "orvane-rename version 16158.\n", "", 0, {}},
     {{},
