@@ -42,8 +42,13 @@ int main(int argc, char **argv)
 	readStationLists();
 	startRecord();
 	indexCatalogue();
+	const size_t slots = setDescriptorBudget();
+	if (jobs > 1)
+		startJobs(slots);
 	for (int i = first; i < argc && !stopping(); i++)
 		walkPath(argv[i]);
+	if (jobs > 1)
+		finishJobs();
 	return endRecord();
 }
 
@@ -222,34 +227,33 @@ int isCandidate(const char *name)
 }
 
 /* The message that orvane prints, up to its dots: "Station Name not found". */
-static void refusalReason(enum Refusal refusal, char *why, size_t whySize)
+static void refusalReason(enum Refusal refusal, struct NewName *nn)
 {
 	const char *message = convMessage[refusal] + 1;
 
-	(void)snprintf(why, whySize, "%.*s", (int)(strstr(message, "...") - message), message);
+	(void)snprintf(nn->why, sizeof nn->why, "%.*s", (int)(strstr(message, "...") - message),
+		       message);
 }
 
-static int longName(const char *stem, size_t length, char *to, char *why, size_t whySize);
-static int shortName(const char *stem, char *to, char *why, size_t whySize);
+static int longName(const char *stem, size_t length, struct NewName *nn);
+static int shortName(const char *stem, struct NewName *nn);
 
 /* The long name that orvane gives the name less its compression suffix,
  * with the suffix put back: the monument, receiver and country of a listed
- * station, else those of -s, else the catalogue's. With -2 the short name.
- * to has room for NAME_MAX bytes. */
-int newName(const char *name, char *to, char *why, size_t whySize)
+ * station, else those of -s, else the catalogue's. With -2 the short name. */
+int newName(const char *name, struct NewName *nn)
 {
 	char stem[NAME_MAX + 1];
 	const size_t length = stemOf(name, stem);
 
-	const int n = shortening ? shortName(stem, to, why, whySize)
-				 : longName(stem, length, to, why, whySize);
+	const int n = shortening ? shortName(stem, nn) : longName(stem, length, nn);
 	if (n < 0)
 		return -1;
-	memcpy(to + n, name + length, strlen(name + length) + 1);
+	memcpy(nn->to + n, name + length, strlen(name + length) + 1);
 	return 0;
 }
 
-static int longName(const char *stem, size_t length, char *to, char *why, size_t whySize)
+static int longName(const char *stem, size_t length, struct NewName *nn)
 {
 	const char *listed = length >= 4 ? listedName(stem) : NULL;
 	struct LongName ln;
@@ -257,31 +261,31 @@ static int longName(const char *stem, size_t length, char *to, char *why, size_t
 	    convertName(stem, listed != NULL ? listed + 4 : suffix, NULL, catalogueName, &ln);
 
 	if (refusal != convOk) {
-		refusalReason(refusal, why, whySize);
+		refusalReason(refusal, nn);
 		return -1;
 	}
-	const char *end = writeLongName(to, &ln, source);
+	const char *end = writeLongName(nn->to, &ln, source);
 	/* A suffix is printed as typed: a slash in it would lead out of the folder. */
-	if (strchr(to, '/') != NULL) {
-		(void)snprintf(why, whySize, "%s would leave the folder", to);
+	if (strchr(nn->to, '/') != NULL) {
+		(void)snprintf(nn->why, sizeof nn->why, "%s would leave the folder", nn->to);
 		return -1;
 	}
-	return (int)(end - to);
+	return (int)(end - nn->to);
 }
 
-static int shortName(const char *stem, char *to, char *why, size_t whySize)
+static int shortName(const char *stem, struct NewName *nn)
 {
 	struct ShortName sn;
 
 	switch (shortenName(stem, &sn)) {
 	case shortOk:
-		memcpy(to, sn.name, sizeof sn.name);
-		return (int)strlen(to);
+		memcpy(nn->to, sn.name, sizeof sn.name);
+		return (int)strlen(nn->to);
 	case shortRefused:
-		(void)snprintf(why, whySize, sn.why, sn.partLength, sn.part);
+		(void)snprintf(nn->why, sizeof nn->why, sn.why, sn.partLength, sn.part);
 		return -1;
 	default:
-		(void)snprintf(why, whySize, "not a RINEX 3 long name");
+		(void)snprintf(nn->why, sizeof nn->why, "not a RINEX 3 long name");
 		return -1;
 	}
 }

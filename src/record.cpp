@@ -3,6 +3,7 @@
  * folder left on standard error, one line each, whole however many threads
  * write. A signal, or a standard output that cannot take the record, stops
  * the run between two renames; the record is written out before it ends.
+ * When standard error is a terminal, a progress line stays at its foot.
  */
 #include <errno.h>
 #include <fcntl.h>
@@ -11,7 +12,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "rename.h"
@@ -23,6 +26,20 @@ static int writeError; /* why standard output failed */
 static int status;     /* 1 once anything was left */
 static char *last;     /* the last rename made, as "old -> new" */
 static size_t lastSize;
+
+/* The record waiting to be written: a line at a time to a terminal of its
+ * own, else by the buffer, and under a progress line as often as that is
+ * drawn. */
+static char out[1 << 16];
+static size_t outUsed;
+static int lineByLine;
+
+/* The progress line, and what it counts. */
+static int progress;
+static int sameTerminal; /* standard output is that terminal too */
+static int shown;
+static struct timespec began, drawn;
+static size_t folders, candidates, renamed, left;
 
 /* Signals that end a process by default, bar those of its own faults. */
 static const int stopSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,
@@ -37,8 +54,7 @@ static void catchSignal(int sig)
 	__atomic_store_n(&stopped, 1, __ATOMIC_SEQ_CST);
 }
 
-static void keepLast(const struct Place *place, const char *old, size_t o, const char *to,
-		     size_t t);
+static void startProgress(void);
 
 /* A standard output that cannot take the record is found before anything is
  * renamed; one that fails later is reported, not died of. A signal ignored
@@ -51,9 +67,6 @@ void startRecord(void)
 			      strerror(mode < 0 ? errno : EBADF));
 		exit(1);
 	}
-	/* More of the record at a time than a line; a terminal sees each line. */
-	if (!isatty(STDOUT_FILENO))
-		(void)setvbuf(stdout, NULL, _IOFBF, 1 << 15);
 	(void)signal(SIGPIPE, SIG_IGN);
 	(void)signal(SIGXFSZ, SIG_IGN);
 
@@ -68,6 +81,21 @@ void startRecord(void)
 		if (sigaction(sig, NULL, &was) == 0 && was.sa_handler != SIG_IGN)
 			(void)sigaction(sig, &catching, NULL);
 	}
+	startProgress();
+}
+
+/* Only for a terminal: logs and scripts see the record and nothing else. */
+static void startProgress(void)
+{
+	struct stat o;
+	struct stat e;
+
+	progress = isatty(STDERR_FILENO);
+	sameTerminal = progress && isatty(STDOUT_FILENO) && fstat(STDOUT_FILENO, &o) == 0 &&
+		       fstat(STDERR_FILENO, &e) == 0 && o.st_rdev == e.st_rdev;
+	lineByLine = isatty(STDOUT_FILENO) && !sameTerminal;
+	(void)clock_gettime(CLOCK_MONOTONIC, &began);
+	drawn = began;
 }
 
 int stopping(void)
@@ -75,10 +103,87 @@ int stopping(void)
 	return __atomic_load_n(&stopped, __ATOMIC_RELAXED);
 }
 
-static void write(const char *text, size_t length)
+/* Before anything else is written to the terminal. */
+static void eraseProgress(void)
 {
-	(void)fwrite_unlocked(text, 1, length, stdout);
+	if (shown)
+		(void)!write(STDERR_FILENO, "\r\033[K", 4);
+	shown = 0;
 }
+
+static void flushRecord(void)
+{
+	if (sameTerminal)
+		eraseProgress();
+	for (size_t at = 0; at < outUsed && writeError == 0;) {
+		const ssize_t n = write(STDOUT_FILENO, out + at, outUsed - at);
+		if (n >= 0) {
+			at += (size_t)n;
+		} else if (errno != EINTR) {
+			writeError = errno;
+			__atomic_store_n(&stopped, 1, __ATOMIC_SEQ_CST);
+		}
+	}
+	outUsed = 0;
+}
+
+static void put(const char *text, size_t length)
+{
+	while (length > 0) {
+		if (outUsed == sizeof out)
+			flushRecord();
+		const size_t n = length < sizeof out - outUsed ? length : sizeof out - outUsed;
+		memcpy(out + outUsed, text, n);
+		outUsed += n;
+		text += n;
+		length -= n;
+	}
+}
+
+static double since(const struct timespec *then, const struct timespec *now)
+{
+	return (double)(now->tv_sec - then->tv_sec) + (double)(now->tv_nsec - then->tv_nsec) / 1e9;
+}
+
+/* Redrawn at most ten times a second, below the record written so far, and
+ * cut to the terminal's width so that it never wraps. */
+static void showProgress(void)
+{
+	struct timespec now;
+	struct winsize size;
+	char line[256];
+
+	if (!progress || clock_gettime(CLOCK_MONOTONIC, &now) != 0 || since(&drawn, &now) < 0.1)
+		return;
+	if (sameTerminal)
+		flushRecord();
+	const double seconds = since(&began, &now);
+	int n = snprintf(line, sizeof line,
+			 "\r%zu folders, %zu candidates, %zu renamed, %zu left, %.0f/s", folders,
+			 candidates, renamed, left,
+			 seconds > 0 ? (double)(renamed + left) / seconds : 0.0);
+	n = n < (int)sizeof line - 4 ? n : (int)sizeof line - 4;
+	if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && n > size.ws_col)
+		n = size.ws_col; /* the "\r", then one column fewer than the width */
+	line[n] = '\033';        /* and the rest of the line erased */
+	line[n + 1] = '[';
+	line[n + 2] = 'K';
+	(void)!write(STDERR_FILENO, line, (size_t)n + 3);
+	shown = 1;
+	drawn = now;
+}
+
+void countFolder(size_t found)
+{
+	(void)pthread_mutex_lock(&outputLock);
+	folders++;
+	candidates += found;
+	showProgress();
+	(void)pthread_mutex_unlock(&outputLock);
+}
+
+static void keepLast(const struct Place *place, const char *old, size_t o, const char *to,
+		     size_t t);
 
 /* OLD -> NEW, or with -0 OLD NUL NEW NUL; written piece by piece, as
  * printf costs more than a rename on a fast file system. */
@@ -89,18 +194,18 @@ void recordRename(const struct Place *place, const char *old, const char *to)
 	const size_t t = strlen(to);
 
 	(void)pthread_mutex_lock(&outputLock);
-	write(place->prefix, p);
-	write(old, o + nulRecord);
-	write(" -> ", nulRecord ? 0 : 4);
-	write(place->prefix, p);
-	write(to, t + nulRecord);
-	write("\n", nulRecord ? 0 : 1);
+	put(place->prefix, p);
+	put(old, o + nulRecord);
+	put(" -> ", nulRecord ? 0 : 4);
+	put(place->prefix, p);
+	put(to, t + nulRecord);
+	put("\n", nulRecord ? 0 : 1);
+	if (lineByLine)
+		flushRecord();
 	if (!dryRun)
 		keepLast(place, old, o, to, t);
-	if (ferror(stdout) && writeError == 0) {
-		writeError = errno != 0 ? errno : EIO;
-		__atomic_store_n(&stopped, 1, __ATOMIC_SEQ_CST);
-	}
+	renamed++;
+	showProgress();
 	(void)pthread_mutex_unlock(&outputLock);
 }
 
@@ -128,27 +233,45 @@ static void keepLast(const struct Place *place, const char *old, size_t o, const
 	memcpy(at, to, t + 1);
 }
 
+/* A line on standard error comes after the record before it, above the
+ * progress line. */
+static void startMessage(void)
+{
+	eraseProgress();
+	if (sameTerminal)
+		flushRecord();
+	status = 1;
+}
+
 /* PREFIX NAME: WHAT: REASON, and the run has left something. */
 void report(const char *prefix, int prefixLength, const char *name, const char *what,
 	    const char *reason)
 {
 	(void)pthread_mutex_lock(&outputLock);
+	startMessage();
 	(void)fprintf(stderr, "%.*s%s: %s: %s\n", prefixLength, prefix, name, what, reason);
-	status = 1;
 	(void)pthread_mutex_unlock(&outputLock);
 }
 
 void reportLeft(const struct Place *place, const char *name, const char *reason)
 {
-	report(place->prefix, place->prefixLength, name, "not renamed", reason);
+	(void)pthread_mutex_lock(&outputLock);
+	startMessage();
+	(void)fprintf(stderr, "%.*s%s: not renamed: %s\n", place->prefixLength, place->prefix, name,
+		      reason);
+	left++;
+	showProgress();
+	(void)pthread_mutex_unlock(&outputLock);
 }
 
 void reportExists(const struct Place *place, const char *name, const char *to)
 {
 	(void)pthread_mutex_lock(&outputLock);
+	startMessage();
 	(void)fprintf(stderr, "%.*s%s: not renamed: %.*s%s exists\n", place->prefixLength,
 		      place->prefix, name, place->prefixLength, place->prefix, to);
-	status = 1;
+	left++;
+	showProgress();
 	(void)pthread_mutex_unlock(&outputLock);
 }
 
@@ -156,8 +279,8 @@ void reportExists(const struct Place *place, const char *name, const char *to)
  * by that signal as it would have ended the run, once the record is out. */
 int endRecord(void)
 {
-	if ((fflush(stdout) != 0 || ferror(stdout)) && writeError == 0)
-		writeError = errno != 0 ? errno : EIO;
+	flushRecord();
+	eraseProgress();
 	struct stat st;
 	if (writeError == 0 && fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
 		(void)fsync(STDOUT_FILENO);

@@ -1,7 +1,9 @@
 #ifndef ORVANE_RENAME_H
 #define ORVANE_RENAME_H
 
+#include <limits.h>
 #include <stddef.h>
+#include <stdint.h>
 #include <sys/types.h>
 
 extern const char program[];
@@ -13,10 +15,20 @@ extern int shortening; /* -2: long names back to short ones */
 extern int jobs;       /* -j */
 
 /* orvane-rename.cpp: whether a file met in a walk is a candidate, and the
- * name a candidate takes. newName writes the new name, NAME_MAX bytes at
- * most, and returns 0, or writes why there is none and returns -1. */
+ * name a candidate takes: newName gives the new name and returns 0, or why
+ * there is none and -1. */
+struct NewName {
+	char to[NAME_MAX + 1];
+	char why[NAME_MAX + 64];
+};
 int isCandidate(const char *name);
-int newName(const char *name, char *to, char *why, size_t whySize);
+int newName(const char *name, struct NewName *nn);
+
+/* With -n, the new names given out in one folder so far. */
+struct Taken {
+	char **slots;
+	size_t size, used;
+};
 
 /* A folder in which candidates are renamed: its descriptor, its file
  * system, the path printed before each name (ending in '/', or empty), and
@@ -29,10 +41,35 @@ struct Place {
 	struct Taken *taken;
 };
 
+/* An entry, a type byte then its name, and the first eight bytes of the
+ * name as one number, which orders most pairs of names without more. */
+struct Keyed {
+	uint64_t key;
+	char *entry;
+};
+
+/* A folder's entries, kept in one block, in byte order of their names; its
+ * folders and its candidates, shared by the walk and the job that renames
+ * there. */
+struct Listing {
+	char *block;
+	struct Keyed *entries;
+	size_t count, candidates;
+	int refs;
+};
+
 /* walk.cpp: every candidate below a PATH, or the PATH itself. */
+size_t setDescriptorBudget(void);
 void walkPath(const char *path);
 void renameCandidate(struct Place *place, const char *name);
+void releaseListing(struct Listing *listing);
 void forgetTaken(struct Taken *taken);
+
+/* jobs.cpp: with -j, the candidates of a folder are renamed by one of the
+ * workers, in their order, while the walk goes on. */
+void startJobs(size_t slots);
+void renameLater(const struct Place *place, struct Listing *listing);
+void finishJobs(void);
 
 /* noreplace.cpp: renames old to new within one folder, never replacing a
  * file; 0, or the error that left the file as it was. */
@@ -48,6 +85,7 @@ void reportExists(const struct Place *place, const char *name, const char *to);
 void report(const char *prefix, int prefixLength, const char *name, const char *what,
 	    const char *reason);
 int endRecord(void);
+void countFolder(size_t found);
 
 /* Station lists (-c): text lists of nine-character names, site logs and
  * folders of site logs. readStationList adds one LIST's stations; it

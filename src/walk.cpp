@@ -23,33 +23,13 @@
 
 #include "rename.h"
 
-/* An entry, a type byte then its name, and the first eight bytes of the
- * name as one number, which orders most pairs of names without more. */
-struct Keyed {
-	uint64_t key;
-	char *entry;
-};
-
-/* A folder's entries, kept in one block, in byte order of their names. */
-struct Listing {
-	char *block;
-	struct Keyed *entries;
-	size_t count;
-};
-
-/* With -n, the new names given out in one folder so far. */
-struct Taken {
-	char **slots;
-	size_t size, used;
-};
-
 /* A folder in the walk. Its descriptor is closed while the walk is deeper
  * than the descriptors it may hold, and opened again on the way back. */
 struct Frame {
 	int fd;
 	dev_t dev;
 	ino_t ino;
-	struct Listing listing;
+	struct Listing *listing;
 	size_t next;
 	size_t prefixLength;
 	struct Taken taken;
@@ -62,7 +42,6 @@ static char *prefix; /* the deepest folder's path and a '/' */
 static size_t prefixSize;
 static struct Taken namedTaken;
 
-static void setDescriptorBudget(void);
 static void notOpened(const char *path);
 static void renameNamed(const char *path);
 static int enter(int fd, const char *name, size_t at);
@@ -72,8 +51,6 @@ static void leaveFolder(void);
 
 void walkPath(const char *path)
 {
-	if (maxOpen == 0)
-		setDescriptorBudget();
 	/* A PATH that is a link is followed, as find -H does; no link below it. */
 	const int fd = openat(AT_FDCWD, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 	if (fd < 0) {
@@ -84,9 +61,10 @@ void walkPath(const char *path)
 		walk();
 }
 
-/* Every process may raise its soft limit to the hard one. The walk holds
- * what is left after a reserve for everything else. */
-static void setDescriptorBudget(void)
+/* Every process may raise its soft limit to the hard one. After a reserve
+ * for everything else, the walk holds what the jobs of -j leave; returns
+ * how many folders may wait for a worker or be in its hands. */
+size_t setDescriptorBudget(void)
 {
 	struct rlimit limit;
 
@@ -96,7 +74,14 @@ static void setDescriptorBudget(void)
 		(void)getrlimit(RLIMIT_NOFILE, &limit);
 	}
 	const size_t reserve = 16;
-	maxOpen = limit.rlim_cur > reserve + 4 ? (size_t)limit.rlim_cur - reserve : 4;
+	const size_t spare = limit.rlim_cur > reserve + 8 ? (size_t)limit.rlim_cur - reserve : 8;
+	size_t slots = 0;
+	if (jobs > 1) {
+		slots = 2 * (size_t)jobs < spare / 2 ? 2 * (size_t)jobs : spare / 2;
+		slots = slots > 0 ? slots : 1;
+	}
+	maxOpen = spare - slots > 4 ? spare - slots : 4;
+	return slots;
 }
 
 /* Not a folder: a file named is a candidate whatever its name. */
@@ -138,7 +123,7 @@ static void renameNamed(const char *path)
 
 static int beenHere(dev_t dev, ino_t ino);
 static int makeRoom(size_t at, const char *name);
-static int readListing(int fd, struct Listing *listing);
+static int readListing(int fd, struct Listing **listing);
 
 /* Takes the folder open on fd into the walk, its path the prefix up to at
  * and name; 0 where it is not walked, after saying why if it is not one
@@ -146,7 +131,7 @@ static int readListing(int fd, struct Listing *listing);
 static int enter(int fd, const char *name, size_t at)
 {
 	struct stat st;
-	struct Listing listing;
+	struct Listing *listing = NULL;
 	int err = 0;
 
 	/* "." is looked up in the folder itself, which needs the right to search it. */
@@ -154,7 +139,7 @@ static int enter(int fd, const char *name, size_t at)
 		err = errno;
 	else if ((err = beenHere(st.st_dev, st.st_ino)) == 0 && (err = makeRoom(at, name)) == 0)
 		err = readListing(fd, &listing);
-	if (err != 0) {
+	if (err != 0 || listing == NULL) {
 		if (err > 0)
 			report(at > 0 ? prefix : "", (int)at, name, "not walked", strerror(err));
 		close(fd);
@@ -173,6 +158,11 @@ static int enter(int fd, const char *name, size_t at)
 	if (f->prefixLength == at || prefix[f->prefixLength - 1] != '/')
 		prefix[f->prefixLength++] = '/';
 	openFrames++;
+	countFolder(listing->candidates);
+	if (jobs > 1 && listing->candidates > 0) {
+		const struct Place place = {f->fd, f->dev, prefix, (int)f->prefixLength, NULL};
+		renameLater(&place, listing);
+	}
 	return 1;
 }
 
@@ -204,14 +194,14 @@ static void walk(void)
 {
 	while (depth > 0) {
 		struct Frame *f = &stack[depth - 1];
-		if (f->next == f->listing.count || stopping()) {
+		if (f->next == f->listing->count || stopping()) {
 			leaveFolder();
 			continue;
 		}
-		const char *entry = f->listing.entries[f->next++].entry;
+		const char *entry = f->listing->entries[f->next++].entry;
 		if (entry[0] == DT_DIR) {
 			enterChild(depth - 1, entry + 1);
-		} else {
+		} else if (jobs == 1) {
 			struct Place place = {f->fd, f->dev, prefix, (int)f->prefixLength,
 					      &f->taken};
 			renameCandidate(&place, entry + 1);
@@ -263,8 +253,7 @@ static void leaveFolder(void)
 		close(f->fd);
 		openFrames--;
 	}
-	free(f->listing.block);
-	free(f->listing.entries);
+	releaseListing(f->listing);
 	forgetTaken(&f->taken);
 	depth--;
 }
@@ -297,7 +286,7 @@ static void reopenFolder(size_t k)
 		fd = openByNames(k);
 	if (fd < 0) {
 		report(prefix, (int)f->prefixLength - 1, "", "not walked", "moved during the walk");
-		f->next = f->listing.count;
+		f->next = f->listing->count;
 		return;
 	}
 	f->fd = fd;
@@ -312,7 +301,7 @@ static int openByNames(size_t k)
 	int fd = stack[j].fd;
 	for (size_t i = j + 1; i <= k; i++) {
 		const struct Frame *parent = &stack[i - 1];
-		const char *name = parent->listing.entries[parent->next - 1].entry + 1;
+		const char *name = parent->listing->entries[parent->next - 1].entry + 1;
 		const int child = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 		if (fd != stack[j].fd)
 			close(fd);
@@ -377,17 +366,17 @@ static int beenHere(dev_t dev, ino_t ino)
  * after another. */
 struct Block {
 	char *data;
-	size_t used, size, count;
+	size_t used, size, count, candidates;
 };
 
 static int keeps(int fd, const char *name, unsigned char *type);
 static int add(struct Block *block, unsigned char type, const char *name);
-static int sortListing(struct Block *block, struct Listing *listing);
+static int sortListing(struct Block *block, struct Listing **listing);
 
 /* Reads the whole folder before anything in it is renamed, so that a file
  * renamed cannot come back under its new name. Keeps its folders and its
  * candidates; 0, or the error. */
-static int readListing(int fd, struct Listing *listing)
+static int readListing(int fd, struct Listing **listing)
 {
 	static char buffer[1 << 16];
 	struct Block block = {};
@@ -429,6 +418,7 @@ static int add(struct Block *block, unsigned char type, const char *name)
 	memcpy(block->data + block->used + 1, name, need - 1);
 	block->used += need;
 	block->count++;
+	block->candidates += type != DT_DIR;
 	return 0;
 }
 
@@ -436,10 +426,11 @@ static uint64_t keyOf(const char *name);
 static int sortKeyed(struct Keyed *entries, size_t count);
 
 /* The entries in byte order of their names, whatever the locale. */
-static int sortListing(struct Block *block, struct Listing *listing)
+static int sortListing(struct Block *block, struct Listing **listing)
 {
 	const size_t n = block->count > 0 ? block->count : 1;
 	struct Keyed *entries = static_cast<struct Keyed *>(malloc(n * sizeof *entries));
+	*listing = static_cast<struct Listing *>(calloc(1, sizeof **listing));
 
 	char *entry = block->data;
 	for (size_t i = 0; entries != NULL && entry != NULL && i < block->count; i++) {
@@ -447,15 +438,29 @@ static int sortListing(struct Block *block, struct Listing *listing)
 		entries[i].entry = entry;
 		entry += strlen(entry + 1) + 2;
 	}
-	if (entries == NULL || sortKeyed(entries, block->count) != 0) {
+	if (entries == NULL || *listing == NULL || sortKeyed(entries, block->count) != 0) {
 		free(entries);
+		free(*listing);
 		free(block->data);
 		return ENOMEM;
 	}
-	listing->block = block->data;
-	listing->entries = entries;
-	listing->count = block->count;
+	struct Listing *l = *listing;
+	l->block = block->data;
+	l->entries = entries;
+	l->count = block->count;
+	l->candidates = block->candidates;
+	l->refs = 1;
 	return 0;
+}
+
+/* Freed by the last of the walk and the job that renames in the folder. */
+void releaseListing(struct Listing *listing)
+{
+	if (__atomic_sub_fetch(&listing->refs, 1, __ATOMIC_ACQ_REL) > 0)
+		return;
+	free(listing->block);
+	free(listing->entries);
+	free(listing);
 }
 
 /* Bytes after the end of a name count as zero, below every byte. */
@@ -530,20 +535,19 @@ static int take(const struct Place *place, const char *to);
 
 void renameCandidate(struct Place *place, const char *name)
 {
-	char to[NAME_MAX + 1];
-	char why[NAME_MAX + 64];
+	struct NewName nn;
 
-	if (newName(name, to, why, sizeof why) != 0) {
-		reportLeft(place, name, why);
+	if (newName(name, &nn) != 0) {
+		reportLeft(place, name, nn.why);
 		return;
 	}
 	if (stopping())
 		return;
-	const int err = dryRun ? foresee(place, to) : moveNoReplace(place, name, to);
+	const int err = dryRun ? foresee(place, nn.to) : moveNoReplace(place, name, nn.to);
 	if (err == 0)
-		recordRename(place, name, to);
+		recordRename(place, name, nn.to);
 	else if (err == EEXIST)
-		reportExists(place, name, to);
+		reportExists(place, name, nn.to);
 	else if (err > 0)
 		reportLeft(place, name, strerror(err));
 }

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -82,6 +83,17 @@ Lines listing()
 	}
 	std::sort(files.begin(), files.end());
 	return files;
+}
+
+// Lines in byte order, for runs whose order is not fixed (-j).
+Lines sorted(const std::string &text)
+{
+	Lines lines;
+	std::istringstream in(text);
+	for (std::string line; std::getline(in, line);)
+		lines.push_back(line);
+	std::sort(lines.begin(), lines.end());
+	return lines;
 }
 
 std::string joined(const Lines &lines)
@@ -392,17 +404,19 @@ int waitFor(pid_t pid)
 	return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// Short names of catalogue stations, count of them, in byte order.
+// Short names of catalogue stations, count of them (up to 10,980), in byte
+// order.
 Lines shortNames(size_t count)
 {
 	static const char *const stations[] = {"abmf", "algo", "brux", "gope", "wtzr", "zimm"};
 	Lines names;
 	for (const char *s : stations)
-		for (int day = 1; day <= 366 && names.size() < count; day++) {
-			char name[16];
-			snprintf(name, sizeof name, "%s%03d0.16o", s, day);
-			names.push_back(name);
-		}
+		for (int day = 1; day <= 366; day++)
+			for (int year = 16; year <= 20 && names.size() < count; year++) {
+				char name[16];
+				snprintf(name, sizeof name, "%s%03d0.%02do", s, day, year);
+				names.push_back(name);
+			}
 	return names;
 }
 
@@ -593,7 +607,7 @@ TEST_F(Rename, BindMountOfTheTreeInsideItselfIsWalkedOnce)
 // run ends by the signal.
 TEST_F(Rename, SignalEndsTheRunWithTheRecordWhole)
 {
-	for (const std::string &n : shortNames(2000))
+	for (const std::string &n : shortNames(5000))
 		make("s/" + n);
 	int out[2];
 	ASSERT_EQ(pipe(out), 0);
@@ -609,14 +623,14 @@ TEST_F(Rename, SignalEndsTheRunWithTheRecordWhole)
 	EXPECT_EQ(waitFor(pid), 128 + SIGTERM);
 	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
 	EXPECT_EQ(lines, countNames("s", ".rnx"));
-	EXPECT_LT(lines, 2000u);
+	EXPECT_LT(lines, 5000u);
 }
 
 // A record that cannot be written stops the run and names its last rename;
 // one closed from the start stops it before anything is renamed.
 TEST_F(Rename, RecordThatCannotBeWrittenStopsTheRun)
 {
-	const Lines names = shortNames(300);
+	const Lines names = shortNames(2000);
 	for (const std::string &n : names)
 		make("w/" + n);
 	const Result closed = runArgvWithStdout(orvaneRenamePath, {"orvane-rename", "w"}, "");
@@ -640,6 +654,121 @@ TEST_F(Rename, RecordThatCannotBeWrittenStopsTheRun)
 	ASSERT_EQ(full.err.compare(0, head.size(), head), 0) << full.err;
 	EXPECT_TRUE(fs::exists(full.err.substr(head.size(), full.err.size() - head.size() - 1)));
 	EXPECT_EQ(full.status, 1);
+}
+
+// The tree and 2,000 more files renamed by eight threads end as with one,
+// and print the same lines, whole, only in another order.
+TEST_F(Rename, ParallelRunEndsAsARunOfOne)
+{
+	for (const char *copy : {"one", "eight"}) {
+		ASSERT_EQ(mkdir(copy, 0777), 0);
+		ASSERT_EQ(chdir(copy), 0);
+		makeTree();
+		for (int d = 0; d < 20; d++)
+			for (const std::string &n : shortNames(100))
+				make("tree/" + std::to_string(d) + "/" + n);
+		ASSERT_EQ(chdir(".."), 0);
+	}
+	ASSERT_EQ(chdir("one"), 0);
+	const Result one = renamer({"tree"});
+	const Lines oneAfter = listing();
+	ASSERT_EQ(chdir("../eight"), 0);
+	const Result eight = renamer({"-j", "8", "tree"});
+	EXPECT_EQ(listing(), oneAfter);
+	ASSERT_EQ(chdir(".."), 0);
+	EXPECT_EQ(sorted(eight.out), sorted(one.out));
+	EXPECT_EQ(sorted(eight.err), sorted(one.err));
+	EXPECT_EQ(eight.status, one.status);
+}
+
+// SIGTERM to a parallel run whose renames each wait a millisecond, as on a
+// network file system: every rename made is in the record.
+TEST_F(Rename, ParallelRunStoppedBySignalKeepsItsRecord)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	for (int d = 0; d < 20; d++)
+		for (const std::string &n : shortNames(100))
+			make("s/" + std::to_string(d) + "/" + n);
+	int out[2];
+	ASSERT_EQ(pipe(out), 0);
+	const pid_t tracer =
+	    start({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "--seccomp-bpf", "-e",
+		   "trace=renameat2", "-e", "inject=renameat2:delay_exit=1000", orvaneRenamePath,
+		   "-j", "8", "s"},
+		  out[1]);
+	close(out[1]);
+	std::this_thread::sleep_for(std::chrono::milliseconds(150));
+	// the renamer is strace's child
+	std::ifstream children("/proc/" + std::to_string(tracer) + "/task/" +
+			       std::to_string(tracer) + "/children");
+	pid_t pid = 0;
+	ASSERT_TRUE(children >> pid);
+	kill(pid, SIGTERM);
+	std::string record;
+	char buf[4096];
+	for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
+		record.append(buf, static_cast<size_t>(n));
+	close(out[0]);
+	waitFor(tracer);
+	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
+	EXPECT_EQ(lines, countNames("s", ".rnx"));
+	EXPECT_GT(lines, 0u);
+	EXPECT_LT(lines, 2000u);
+}
+
+// The progress line in a real terminal, 50 columns wide: at its foot while
+// the run goes on, never wrapped, never mixed into a line of the record or a
+// message, and gone at the end.
+TEST_F(Rename, ProgressLineStaysAtTheFootOfATerminal)
+{
+	if (!exists("/usr/bin/tmux") || !exists("/usr/bin/strace"))
+		GTEST_SKIP() << "tmux or strace is missing";
+	for (int d = 0; d < 4; d++)
+		for (const std::string &n : shortNames(60))
+			make("p/" + std::to_string(d) + "/" + n);
+	make("p/2/xxxx0010.16o");
+	const std::string session = "orvane-rename-" + std::to_string(getpid());
+	const std::string command =
+	    "cd " + top.string() +
+	    " && strace -f -qq -o /dev/null --seccomp-bpf -e trace=renameat2 "
+	    "-e inject=renameat2:delay_exit=3000 " +
+	    orvaneRenamePath + " p; echo END $?; sleep 60";
+	ASSERT_EQ(runArgv("/usr/bin/tmux", {"tmux", "new-session", "-d", "-s", session, "-x", "50",
+					    "-y", "12", command})
+		      .status,
+		  0);
+	// cut to the width, so any part of "N folders, N candidates, N renamed, N left, N/s"
+	const std::regex progress("[0-9]+ folders,[0-9a-z, /]*");
+	const std::regex rename(
+	    "p/[0-3]/[a-z]{4}[0-9]{4}\\.[0-9]{2}o -> p/[0-3]/[A-Z]{4}00[A-Z]{3}_R_20[0-9]{5}0000_01D_30S_MO\\.rnx");
+	bool seen = false, ended = false;
+	for (int i = 0; i < 200 && !ended; i++) {
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+		const Lines screen = sorted(
+		    runArgv("/usr/bin/tmux", {"tmux", "capture-pane", "-p", "-J", "-t", session})
+			.out);
+		for (const std::string &line : screen) {
+			ended = ended || line.compare(0, 4, "END ") == 0;
+			if (line.find("folders,") != std::string::npos) {
+				EXPECT_TRUE(std::regex_match(line, progress)) << line;
+				EXPECT_LT(line.size(), 50u) << line;
+				seen = true;
+			} else if (line.find(" -> ") != std::string::npos) {
+				EXPECT_TRUE(std::regex_match(line, rename)) << line;
+			} else if (line.find("xxxx") != std::string::npos) {
+				EXPECT_EQ(line,
+					  "p/2/xxxx0010.16o: not renamed: Station Name not found");
+			}
+		}
+	}
+	const std::string last =
+	    runArgv("/usr/bin/tmux", {"tmux", "capture-pane", "-p", "-J", "-t", session}).out;
+	runArgv("/usr/bin/tmux", {"tmux", "kill-session", "-t", session});
+	EXPECT_TRUE(ended) << last;
+	EXPECT_TRUE(seen) << last;
+	EXPECT_EQ(last.find("folders,"), std::string::npos) << last;
+	EXPECT_NE(last.find("END 1"), std::string::npos) << last;
 }
 
 } // namespace
