@@ -66,7 +66,7 @@ void renameLater(const struct Place *place, struct Listing *listing)
 	const int fd = fcntl(place->fd, F_DUPFD_CLOEXEC, 0);
 
 	if (job == NULL || prefix == NULL || fd < 0) {
-		report(place->prefix, place->prefixLength, "", "not renamed in",
+		report(place->prefix, place->prefixLength - 1, "", "not walked",
 		       strerror(fd < 0 ? errno : ENOMEM));
 		if (fd >= 0)
 			close(fd);

@@ -24,7 +24,8 @@ int shortening;
 int jobs = 1;
 static const char *source = "R";
 static const char *suffix;
-static int forward; /* the first option of the forward direction */
+static int forward;       /* the first option of the forward direction */
+static int endedByDashes; /* "--" ended the options */
 static const char **lists;
 static int listCount;
 
@@ -69,7 +70,9 @@ static int readOptions(int argc, char **argv)
 		exit(2);
 	}
 	opterr = 0;
+	int at = optind;
 	while ((c = getopt_long(argc, argv, "+0nRSs:c:2j:", longOptions, NULL)) != -1) {
+		at = optind;
 		if (forward == 0 && (c == 'R' || c == 'S' || c == 's' || c == 'c'))
 			forward = c;
 		switch (c) {
@@ -118,6 +121,7 @@ static int readOptions(int argc, char **argv)
 			usage(2);
 		}
 	}
+	endedByDashes = optind == at + 1 && strcmp(argv[at], "--") == 0;
 	if (shortening && forward != 0) {
 		(void)fprintf(stderr, "%s: option '-%c' does not go with '-2'\n", program, forward);
 		usage(2);
@@ -156,7 +160,7 @@ static void usage(int status)
  * for a file named -n. */
 static void refuseOptionsAmongPaths(int first, int argc, char **argv)
 {
-	if (strcmp(argv[first - 1], "--") == 0)
+	if (endedByDashes)
 		return;
 	for (int i = first + 1; i < argc; i++)
 		if (argv[i][0] == '-') {
