@@ -6,7 +6,9 @@
  * orvane.cpp comes in with its main renamed to orvaneMain (-Dmain=orvaneMain)
  * and its calls of exit wrapped at link time (-Wl,--wrap=exit): during a run,
  * exit jumps back here with its status instead of ending the fuzzer. Standard
- * output goes to a memory file, which is checked after every run.
+ * output goes to a memory file, which is checked after every run, and
+ * against what convertName and writeLongName, which orvane-rename calls in
+ * its own process, make of the same arguments.
  */
 #include <setjmp.h>
 #include <stdint.h>
@@ -15,6 +17,8 @@
 #include <string.h>
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include "orvane.h"
 
 int orvaneMain(int argc, char **argv);
 
@@ -31,6 +35,8 @@ extern "C" [[noreturn]] void __wrap_exit(int status)
 	exitStatus = status;
 	longjmp(runEnd, 1);
 }
+
+enum { maxInput = 4096, maxArgs = 8, maxOutput = 1 << 16 };
 
 static int output;
 
@@ -118,6 +124,29 @@ static bool isMessageAndUsage(const char *out, size_t length, bool noName)
 	return out[0] == '\n' && usage[-1] == '\n' && dots != NULL && dots < usage;
 }
 
+/* The run as orvane-rename sees it: the function's refusal prints as orvane
+ * printed it, or its long name as orvane's line. */
+static bool sameInProcess(int argc, char **argv, int status, const char *out)
+{
+	const bool option = argc > 1 && strlen(argv[1]) == 2;
+	const int at = option ? 2 : 1;
+	if (argc <= at || strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "--version") == 0 ||
+	    (option && argv[1][1] != 'R' && argv[1][1] != 'S' && !isWhiteSpace(argv[1][1])))
+		return true;
+	struct LongName ln;
+	const enum Refusal refusal =
+	    convertName(argv[at], argc > at + 1 ? argv[at + 1] : NULL,
+			argc > at + 2 ? argv[at + 2] : NULL, sta4to9char, &ln);
+	static char text[maxOutput + 1];
+	if (refusal != convOk) {
+		const int n = snprintf(text, sizeof text, convMessage[refusal], ln.quoted);
+		return status == 1 && strncmp(out, text, (size_t)n) == 0;
+	}
+	char *end = writeLongName(text, &ln, option && argv[1][1] == 'S' ? "S" : "R");
+	strcpy(end, " \n");
+	return status == 0 && strcmp(out, text) == 0;
+}
+
 static void check(int argc, char **argv, int status, const char *out, size_t length)
 {
 	bool ok;
@@ -131,13 +160,12 @@ static void check(int argc, char **argv, int status, const char *out, size_t len
 		ok = status == 1 &&
 		     isMessageAndUsage(out, length,
 				       argc == 1 || (argc == 2 && strlen(argv[1]) == 2));
+	ok = ok && sameInProcess(argc, argv, status, out);
 	if (!ok) {
 		fprintf(stderr, "fuzz: status %d, output:\n%.*s", status, (int)length, out);
 		abort();
 	}
 }
-
-enum { maxInput = 4096, maxArgs = 8, maxOutput = 1 << 16 };
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
