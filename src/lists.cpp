@@ -76,6 +76,7 @@ static int addPath(struct Folder *f, const char *name);
 static int sortLogs(struct Folder *f);
 static int byPath(const void *a, const void *b);
 static int readLog(int dir, struct Log *log, size_t prefix);
+static char *readAndClose(int fd, const char *path, size_t *size);
 static char *readWhole(int fd, size_t *size);
 static const char *skipByteOrderMark(const char *text, size_t size);
 static int readSiteLog(const char *text, const char *end, const char *file, struct Listed *n);
@@ -128,11 +129,9 @@ int readStationList(const char *path)
 		return notRead(path, errno);
 
 	size_t size;
-	char *text = readWhole(fd, &size);
-	const int err = errno;
-	close(fd);
+	char *text = readAndClose(fd, path, &size);
 	if (text == NULL)
-		return notRead(path, err);
+		return -1;
 	char *file = strdup(path);
 	if (file == NULL || keepPath(file) != 0) {
 		free(file);
@@ -263,11 +262,9 @@ static int readLog(int dir, struct Log *log, size_t prefix)
 		return notRead(path, errno);
 
 	size_t size;
-	char *text = readWhole(fd, &size);
-	const int err = errno;
-	close(fd);
+	char *text = readAndClose(fd, path, &size);
 	if (text == NULL)
-		return notRead(path, err);
+		return -1;
 	const int result = readSiteLog(skipByteOrderMark(text, size), text + size, path, &log->n);
 	free(text);
 	if (result == 1) {
@@ -276,6 +273,18 @@ static int readLog(int dir, struct Log *log, size_t prefix)
 	}
 	log->date = dateOf(path + prefix);
 	return result;
+}
+
+/* The file's text, or NULL after saying why it was not read. */
+static char *readAndClose(int fd, const char *path, size_t *size)
+{
+	char *text = readWhole(fd, size);
+	const int err = errno;
+
+	close(fd);
+	if (text == NULL)
+		(void)notRead(path, err);
+	return text;
 }
 
 /* The whole file at once, so that a list costs a read or two however long

@@ -400,6 +400,17 @@ pid_t start(const Lines &argv, int out)
 	return pid;
 }
 
+// Everything until the writers close it.
+std::string readAll(int fd)
+{
+	std::string text;
+	char buf[4096];
+	for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+		text.append(buf, static_cast<size_t>(n));
+	close(fd);
+	return text;
+}
+
 int waitFor(pid_t pid)
 {
 	int status = 0;
@@ -616,11 +627,7 @@ TEST_F(Rename, SignalEndsTheRunWithTheRecordWhole)
 	close(out[1]);
 	std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a full pipe stops it
 	kill(pid, SIGTERM);
-	std::string record;
-	char buf[4096];
-	for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
-		record.append(buf, static_cast<size_t>(n));
-	close(out[0]);
+	const std::string record = readAll(out[0]);
 	EXPECT_EQ(waitFor(pid), 128 + SIGTERM);
 	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
 	EXPECT_EQ(lines, countNames("s", ".rnx"));
@@ -706,11 +713,7 @@ TEST_F(Rename, ParallelRunStoppedBySignalKeepsItsRecord)
 	pid_t pid = 0;
 	ASSERT_TRUE(children >> pid);
 	kill(pid, SIGTERM);
-	std::string record;
-	char buf[4096];
-	for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
-		record.append(buf, static_cast<size_t>(n));
-	close(out[0]);
+	const std::string record = readAll(out[0]);
 	waitFor(tracer);
 	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
 	EXPECT_EQ(lines, countNames("s", ".rnx"));
