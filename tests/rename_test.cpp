@@ -706,12 +706,14 @@ TEST_F(Rename, ParallelRunStoppedBySignalKeepsItsRecord)
 		   "inject=renameat2:delay_exit=1000", orvaneRenamePath, "-j", "8", "s"},
 		  out[1]);
 	close(out[1]);
-	std::this_thread::sleep_for(std::chrono::milliseconds(150));
-	// the renamer is strace's child
-	std::ifstream children("/proc/" + std::to_string(tracer) + "/task/" +
-			       std::to_string(tracer) + "/children");
+	// the renamer is strace's child; it is stopped once well under way
+	const std::string children =
+	    "/proc/" + std::to_string(tracer) + "/task/" + std::to_string(tracer) + "/children";
 	pid_t pid = 0;
-	ASSERT_TRUE(children >> pid);
+	for (int i = 0; i < 200 && !(std::ifstream(children) >> pid); i++)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	ASSERT_GT(pid, 0);
+	std::this_thread::sleep_for(std::chrono::milliseconds(150));
 	kill(pid, SIGTERM);
 	const std::string record = readAll(out[0]);
 	waitFor(tracer);
