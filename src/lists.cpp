@@ -125,8 +125,6 @@ int readStationList(const char *path)
 		return readFolder(fd, path);
 	if (errno == ENOTDIR)
 		fd = open(path, O_RDONLY | O_CLOEXEC);
-	if (fd < 0)
-		return notRead(path, errno);
 
 	size_t size;
 	char *text = readAndClose(fd, path, &size);
@@ -258,9 +256,6 @@ static int readLog(int dir, struct Log *log, size_t prefix)
 {
 	const char *path = log->n.file;
 	const int fd = openat(dir, path + prefix, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-	if (fd < 0)
-		return notRead(path, errno);
-
 	size_t size;
 	char *text = readAndClose(fd, path, &size);
 	if (text == NULL)
@@ -275,9 +270,14 @@ static int readLog(int dir, struct Log *log, size_t prefix)
 	return result;
 }
 
-/* The file's text, or NULL after saying why it was not read. */
+/* The text of the file open on fd, or NULL after saying why it was not
+ * opened or read. */
 static char *readAndClose(int fd, const char *path, size_t *size)
 {
+	if (fd < 0) {
+		(void)notRead(path, errno);
+		return NULL;
+	}
 	char *text = readWhole(fd, size);
 	const int err = errno;
 

@@ -19,6 +19,8 @@
 #include "orvane.h"
 #include "rename.h"
 
+#include "folder.h"
+
 namespace
 {
 
@@ -114,22 +116,8 @@ const Row rows[] = {
 };
 // clang-format on
 
-class Lists : public ::testing::TestWithParam<Row>
+class Lists : public InOwnFolder<::testing::TestWithParam<Row>>
 {
-      protected:
-	void SetUp() override
-	{
-		char tmpl[] = "/tmp/orvane-lists-XXXXXX";
-		ASSERT_NE(mkdtemp(tmpl), nullptr);
-		top = tmpl;
-		ASSERT_EQ(chdir(tmpl), 0);
-	}
-	void TearDown() override
-	{
-		EXPECT_EQ(chdir("/"), 0);
-		fs::remove_all(top);
-	}
-	fs::path top;
 };
 
 void make(const Files &files)
