@@ -1,8 +1,18 @@
 # How the programs are linked. A static binary skips the dynamic loader,
-# which is nearly all of a run's cost; musl's start-up is cheaper still than
-# glibc's. ORVANE_LINK chooses: musl, static (glibc), dynamic (glibc), or
-# auto, the first of musl and static that links here. The target
-# orvane_linkage carries the choice to the programs that link to it.
+# which is nearly all of a run's cost for orvane; musl's start-up is cheaper
+# still than glibc's. orvane-rename's cost is its system calls, and it is
+# built on the C++ library and on libraries (zlib, libbz2, expat) that link
+# statically against glibc only, so it is one static glibc binary.
+#
+# ORVANE_LINK chooses:
+#   auto     orvane: the first of musl and static glibc that links here, else
+#            dynamic; orvane-rename: static glibc and libstdc++ where that
+#            links, else dynamic
+#   musl     orvane against musl (an error where it is missing); orvane-rename
+#            static glibc
+#   static   both static glibc
+#   dynamic  both dynamic glibc, as the sanitizer builds always are
+# The targets orvane_linkage and orvane_rename_linkage carry the choices.
 set(ORVANE_LINK auto CACHE STRING "Linkage of the programs: auto, musl, static or dynamic")
 set_property(CACHE ORVANE_LINK PROPERTY STRINGS auto musl static dynamic)
 if(NOT ORVANE_LINK MATCHES "^(auto|musl|static|dynamic)$")
@@ -10,9 +20,11 @@ if(NOT ORVANE_LINK MATCHES "^(auto|musl|static|dynamic)$")
 endif()
 
 include(CheckCSourceCompiles)
+include(CheckCXXSourceCompiles)
 
-# Debian's musl-tools installs the specs file that makes gcc and g++ compile
-# and link against musl; a musl-gcc wrapper names it, or it lies beside it.
+# Debian's musl-dev installs the specs file that makes gcc and g++ compile
+# and link against musl (musl-tools brings it, with the musl-gcc wrapper that
+# names it); it lies in musl's library folder.
 function(find_musl_specs)
   find_file(MUSL_SPECS musl-gcc.specs
             PATHS /usr/lib/${CMAKE_SYSTEM_PROCESSOR}-linux-musl /usr/lib/musl/lib
@@ -38,6 +50,17 @@ function(check_links var)
   check_c_source_compiles("int main(void) { return 0; }" ${var})
 endfunction()
 
+# Whether a C++ program with a thread links statically.
+function(check_cxx_static_links var)
+  set(CMAKE_REQUIRED_LINK_OPTIONS -static -pthread)
+  set(CMAKE_REQUIRED_QUIET ON)
+  check_cxx_source_compiles([[
+    #include <string>
+    #include <thread>
+    int main() { std::string s("x"); std::thread t([&s] { s += "y"; }); t.join(); return 0; }
+  ]] ${var})
+endfunction()
+
 set(musl_flags "")
 if(ORVANE_LINK MATCHES "^(auto|musl)$" AND CMAKE_CXX_COMPILER_ID STREQUAL GNU)
   find_musl_specs()
@@ -51,8 +74,11 @@ set(linkage ${ORVANE_LINK})
 if(ORVANE_SANITIZE AND linkage STREQUAL auto)
   set(linkage dynamic) # the sanitizers' run-times are shared libraries
 endif()
-if(linkage STREQUAL auto)
+if(NOT linkage STREQUAL dynamic)
   check_links(ORVANE_STATIC_LINKS -static)
+  check_cxx_static_links(ORVANE_CXX_STATIC_LINKS)
+endif()
+if(linkage STREQUAL auto)
   if(ORVANE_MUSL_LINKS)
     set(linkage musl)
   elseif(ORVANE_STATIC_LINKS)
@@ -63,13 +89,22 @@ if(linkage STREQUAL auto)
 endif()
 
 if(linkage STREQUAL musl AND NOT ORVANE_MUSL_LINKS)
-  message(FATAL_ERROR "ORVANE_LINK=musl needs musl and g++: install musl-tools (Debian) or musl-dev")
+  message(FATAL_ERROR "ORVANE_LINK=musl needs musl and g++: install musl-tools (Debian)")
+endif()
+if(ORVANE_LINK STREQUAL static AND NOT (ORVANE_STATIC_LINKS AND ORVANE_CXX_STATIC_LINKS))
+  message(FATAL_ERROR "ORVANE_LINK=static needs glibc's and libstdc++'s static libraries: "
+                      "install libc6-dev and libstdc++-12-dev (Debian)")
 endif()
 if(ORVANE_SANITIZE AND NOT linkage STREQUAL dynamic)
   message(FATAL_ERROR "ORVANE_SANITIZE needs ORVANE_LINK=dynamic: the sanitizers' run-times are shared")
 endif()
 
-# A static program in one read-only and one writable segment, as linkers made
+set(rename_linkage dynamic)
+if(NOT linkage STREQUAL dynamic AND ORVANE_CXX_STATIC_LINKS)
+  set(rename_linkage static)
+endif()
+
+# A static orvane in one read-only and one writable segment, as linkers made
 # them before code had a segment of its own: fewer mappings to set up and
 # fault in at every start.
 add_library(orvane_linkage INTERFACE)
@@ -81,11 +116,25 @@ if(linkage STREQUAL musl)
   # headers, built for glibc, out of reach.
   target_compile_options(orvane_linkage INTERFACE ${musl_flags} $<$<COMPILE_LANGUAGE:CXX>:-nostdinc++>)
   target_link_options(orvane_linkage INTERFACE ${musl_flags} -static)
-  message(STATUS "Linkage: static, musl (${MUSL_SPECS})")
+  set(said "static, musl (${MUSL_SPECS})")
 elseif(linkage STREQUAL static)
   target_link_options(orvane_linkage INTERFACE -static)
-  message(STATUS "Linkage: static, glibc (install musl-tools for the fastest start)")
+  if(ORVANE_LINK STREQUAL static)
+    set(said "static, glibc, as asked")
+  else()
+    set(said "static, glibc (musl-tools gives the fastest start)")
+  endif()
 else()
-  message(STATUS "Linkage: dynamic, glibc")
+  set(said "dynamic, glibc")
 endif()
-set(ORVANE_LINKAGE ${linkage} CACHE INTERNAL "The linkage chosen")
+
+add_library(orvane_rename_linkage INTERFACE)
+if(rename_linkage STREQUAL static)
+  target_link_options(orvane_rename_linkage INTERFACE -static)
+  set(rename_said "static, glibc and libstdc++")
+else()
+  set(rename_said "dynamic, glibc and libstdc++")
+endif()
+message(STATUS "Linkage: orvane ${said}; orvane-rename ${rename_said}")
+set(ORVANE_LINKAGE ${linkage} CACHE INTERNAL "The linkage chosen for orvane")
+set(ORVANE_RENAME_LINKAGE ${rename_linkage} CACHE INTERNAL "The linkage chosen for orvane-rename")

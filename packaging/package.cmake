@@ -14,9 +14,9 @@ others the user gives the monument, receiver and country. orvane-rename gives
 whole archives, nested and compressed, their long names in place.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# A static build needs no shared library; a dynamic one, the C library
-# version that dpkg-shlibdeps finds.
-if(ORVANE_LINKAGE STREQUAL dynamic)
+# A static build needs no shared library; a dynamic one, the C and C++
+# library versions that dpkg-shlibdeps finds.
+if(ORVANE_LINKAGE STREQUAL dynamic OR ORVANE_RENAME_LINKAGE STREQUAL dynamic)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 set(CPACK_STRIP_FILES ON)

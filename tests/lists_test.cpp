@@ -147,7 +147,8 @@ std::vector<std::string> readInChild(const Row &row)
 		std::string returns, found;
 		for (const std::string &list : row.lists) {
 			const int r = readStationList(list.c_str());
-			returns += (returns.empty() ? "" : " ") + std::to_string(r);
+			returns += returns.empty() ? "" : " ";
+			returns += std::to_string(r);
 			if (r != 0)
 				break;
 		}

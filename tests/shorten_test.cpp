@@ -108,7 +108,8 @@ TEST(Shorten, UndoesConvertName)
 		name += session == 0 ? "0" : draw("abcdefghijklmnopqrstuvwx");
 		if (session == 2)
 			name += std::string("00153045", 2 * below(4), 2);
-		name += "." + std::to_string(100 + below(81)).substr(1);
+		name += ".";
+		name += std::to_string(100 + below(81)).substr(1);
 		name += draw("odnghlfpq");
 
 		LongName ln;
