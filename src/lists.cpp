@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "lists.h"
 #include "orvane.h"
 #include "rename.h"
 
@@ -68,6 +69,7 @@ static size_t keptCount, keptRoom;
 
 static struct Map catalogue;
 
+int readStationList(const char *path);
 static int readFolder(int fd, const char *path);
 static int listLogs(DIR *dir, struct Folder *f);
 static int isLogName(const char *name);
@@ -115,6 +117,14 @@ static uint32_t word(const char *text);
 static uint32_t mapGet(const struct Map *map, uint32_t key);
 static size_t slotOf(const struct Map *map, uint32_t key);
 static int mapPut(struct Map *map, struct Slot slot);
+
+bool readStationLists(const std::vector<std::string> &paths)
+{
+	for (const std::string &path : paths)
+		if (readStationList(path.c_str()) != 0)
+			return false;
+	return true;
+}
 
 /* A folder is known by opening it as one; anything else is read as a file,
  * pipes included, whatever its name. */

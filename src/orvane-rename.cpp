@@ -13,6 +13,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
+#include "lists.h"
 #include "orvane.h"
 #include "rename.h"
 
@@ -26,21 +30,20 @@ static const char *source = "R";
 static const char *suffix;
 static int forward;       /* the first option of the forward direction */
 static int endedByDashes; /* "--" ended the options */
-static const char **lists;
-static int listCount;
+static std::vector<std::string> lists;
 
 static int readOptions(int argc, char **argv);
 static int readJobs(const char *text);
 [[noreturn]] static void usage(int status);
 static void refuseOptionsAmongPaths(int first, int argc, char **argv);
-static void readStationLists(void);
+static void readLists(void);
 
 int main(int argc, char **argv)
 {
 	const int first = readOptions(argc, argv);
 
 	refuseOptionsAmongPaths(first, argc, argv);
-	readStationLists();
+	readLists();
 	startRecord();
 	indexCatalogue();
 	const size_t slots = setDescriptorBudget();
@@ -64,11 +67,6 @@ static int readOptions(int argc, char **argv)
 {
 	int c;
 
-	lists = static_cast<const char **>(calloc((size_t)argc, sizeof *lists));
-	if (lists == NULL) {
-		perror(program);
-		exit(2);
-	}
 	opterr = 0;
 	int at = optind;
 	while ((c = getopt_long(argc, argv, "+0nRSs:c:2j:", longOptions, NULL)) != -1) {
@@ -92,7 +90,7 @@ static int readOptions(int argc, char **argv)
 			suffix = optarg;
 			break;
 		case 'c':
-			lists[listCount++] = optarg;
+			lists.emplace_back(optarg);
 			break;
 		case '2':
 			shortening = 1;
@@ -171,12 +169,10 @@ static void refuseOptionsAmongPaths(int first, int argc, char **argv)
 }
 
 /* Every list is read, and found sound, before anything is renamed. */
-static void readStationLists(void)
+static void readLists(void)
 {
-	for (int i = 0; i < listCount; i++)
-		if (readStationList(lists[i]) != 0)
-			exit(2);
-	free(lists);
+	if (!readStationLists(lists))
+		exit(2);
 }
 
 /* The length of a trailing .Z (compress), .gz or .bz2, or 0. */

@@ -87,15 +87,4 @@ void report(const char *prefix, int prefixLength, const char *name, const char *
 int endRecord(void);
 void countFolder(size_t found);
 
-/* Station lists (-c): text lists of nine-character names, site logs and
- * folders of site logs. readStationList adds one LIST's stations; it
- * returns 0, or -1 after one line on standard error. listedName gives the
- * name listed for the four bytes of a short name's station code, or NULL. */
-int readStationList(const char *path);
-const char *listedName(const char *code);
-
-/* The catalogue, indexed once: catalogueName answers as sta4to9char does. */
-void indexCatalogue(void);
-const char *catalogueName(const char *code);
-
 #endif

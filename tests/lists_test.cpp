@@ -16,8 +16,10 @@
 #include <utility>
 #include <vector>
 
+#include "lists.h"
 #include "orvane.h"
-#include "rename.h"
+
+int readStationList(const char *path);
 
 #include "folder.h"
 
