@@ -15,6 +15,8 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <new>
+
 #include "rename.h"
 
 struct Job {
@@ -33,6 +35,7 @@ static pthread_t *workers;
 static int started;
 
 static void *work(void *unused);
+static void renameHere(const struct Place *place, const struct Listing *l);
 
 /* Threads of their own stack size, whatever the C library's default. */
 void startJobs(size_t slots)
@@ -66,12 +69,13 @@ void renameLater(const struct Place *place, struct Listing *listing)
 	const int fd = fcntl(place->fd, F_DUPFD_CLOEXEC, 0);
 
 	if (job == NULL || prefix == NULL || fd < 0) {
-		report(place->prefix, place->prefixLength - 1, "", "not walked",
-		       strerror(fd < 0 ? errno : ENOMEM));
+		/* No descriptor or memory to spare: the folder's files are
+		 * renamed here and now, the walk waiting. */
 		if (fd >= 0)
 			close(fd);
 		free(job);
 		free(prefix);
+		renameHere(place, listing);
 		return;
 	}
 	memcpy(prefix, place->prefix, length);
@@ -95,16 +99,27 @@ void renameLater(const struct Place *place, struct Listing *listing)
 	(void)pthread_mutex_unlock(&lock);
 }
 
-static void runJob(struct Job *job)
+/* The folder's files in their order; with -n the names given out are the
+ * job's own, but in a folder a file named is in. */
+static void renameHere(const struct Place *place, const struct Listing *l)
 {
-	struct Taken taken = {};
-	const struct Listing *l = job->listing;
+	Names given;
+	struct Place here = *place;
 
-	job->place.taken = &taken;
+	if (dryRun && here.given == nullptr)
+		here.given = &given;
 	for (size_t i = 0; i < l->count && !stopping(); i++)
 		if (l->entries[i].entry[0] != DT_DIR)
-			renameCandidate(&job->place, l->entries[i].entry + 1);
-	forgetTaken(&taken);
+			handleEntry(&here, l->entries[i].entry);
+}
+
+static void runJob(struct Job *job)
+{
+	try {
+		renameHere(&job->place, job->listing);
+	} catch (const std::bad_alloc &) {
+		outOfMemory();
+	}
 	close(job->place.fd);
 	free(const_cast<char *>(job->place.prefix));
 	releaseListing(job->listing);
@@ -132,9 +147,18 @@ static void *work(void *unused)
 
 		(void)pthread_mutex_lock(&lock);
 		inWork--;
-		(void)pthread_cond_signal(&freed);
+		(void)pthread_cond_broadcast(&freed);
 		(void)pthread_mutex_unlock(&lock);
 	}
+}
+
+/* Every job queued so far is done, or dropped after a stop. */
+void waitForJobs(void)
+{
+	(void)pthread_mutex_lock(&lock);
+	while (inWork > 0)
+		(void)pthread_cond_wait(&freed, &lock);
+	(void)pthread_mutex_unlock(&lock);
 }
 
 /* Every job queued is done, or dropped after a stop, when this returns. */

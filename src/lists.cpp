@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "lists.h"
 #include "orvane.h"
 #include "rename.h"
@@ -120,10 +122,9 @@ static int mapPut(struct Map *map, struct Slot slot);
 
 bool readStationLists(const std::vector<std::string> &paths)
 {
-	for (const std::string &path : paths)
-		if (readStationList(path.c_str()) != 0)
-			return false;
-	return true;
+	return std::ranges::all_of(paths, [](const std::string &path) {
+		return readStationList(path.c_str()) == 0;
+	});
 }
 
 /* A folder is known by opening it as one; anything else is read as a file,

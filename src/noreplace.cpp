@@ -79,6 +79,9 @@ static int asideName(const struct Place *place, char *tmp, size_t size);
 static void reportSecondName(const struct Place *place, const char *name, const char *of,
 			     const char *reason);
 
+static int undoLink(const struct Place *place, const char *old, const char *to,
+		    const struct stat *file, int err);
+
 static int linkAndRemove(const struct Place *place, const char *old, const char *to)
 {
 	const int fd = place->fd;
@@ -86,9 +89,14 @@ static int linkAndRemove(const struct Place *place, const char *old, const char 
 
 	if (fstatat(fd, old, &file, AT_SYMLINK_NOFOLLOW) != 0)
 		return errno;
-	/* link refuses a taken name, as the flag does. */
-	if (linkat(fd, old, fd, to, 0) != 0 && !isFile(fd, to, &file))
-		return errno;
+	/* link refuses a taken name, as the flag does, whatever file holds it:
+	 * two names of one file are two candidates. After another error the
+	 * link may yet have been made, its reply lost. */
+	if (linkat(fd, old, fd, to, 0) != 0) {
+		const int err = errno;
+		if (err == EEXIST || !isFile(fd, to, &file))
+			return err;
+	}
 	if (!isFile(fd, to, &file)) {
 		/* The old name changed hands between the look and the link. */
 		reportSecondName(place, to, old, "changed during the rename");
@@ -100,14 +108,16 @@ static int linkAndRemove(const struct Place *place, const char *old, const char 
 	 * linked is removed. */
 	char tmp[NAME_MAX + 1];
 	int err = asideName(place, tmp, sizeof tmp);
-	if (err == 0 && renameat(fd, old, fd, tmp) != 0 && !isFile(fd, tmp, &file))
+	if (err == 0 && renameat(fd, old, fd, tmp) != 0) {
 		err = errno;
+		struct stat st;
+		if (fstatat(fd, tmp, &st, AT_SYMLINK_NOFOLLOW) == 0)
+			err = 0; /* it went aside, its reply lost */
+	}
 	if (err == ENOENT)
 		return 0; /* the old name is gone: the file has its new one */
-	if (err != 0) {
-		reportSecondName(place, to, old, strerror(err));
-		return -1;
-	}
+	if (err != 0)
+		return undoLink(place, old, to, &file, err);
 	if (isFile(fd, tmp, &file)) {
 		if (unlinkat(fd, tmp, 0) != 0 && errno != ENOENT)
 			reportSecondName(place, tmp, to, strerror(errno));
@@ -125,6 +135,17 @@ static int linkAndRemove(const struct Place *place, const char *old, const char 
 	return 0;
 }
 
+/* The old name could not be moved aside: the file keeps it, and loses the
+ * new one again while that is still the file linked. Returns why the file
+ * is left. */
+static int undoLink(const struct Place *place, const char *old, const char *to,
+		    const struct stat *file, int err)
+{
+	if (isFile(place->fd, to, file) && unlinkat(place->fd, to, 0) != 0 && errno != ENOENT)
+		reportSecondName(place, to, old, strerror(errno));
+	return err;
+}
+
 /* A name for the folder alone: this process's, and absent just before. */
 static int asideName(const struct Place *place, char *tmp, size_t size)
 {
@@ -134,8 +155,9 @@ static int asideName(const struct Place *place, char *tmp, size_t size)
 	for (int tries = 0; tries < 100; tries++) {
 		(void)snprintf(tmp, size, ".orvane-rename.%ld.%u", (long)getpid(),
 			       __atomic_add_fetch(&serial, 1, __ATOMIC_RELAXED));
-		if (fstatat(place->fd, tmp, &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
-			return 0;
+		if (fstatat(place->fd, tmp, &st, AT_SYMLINK_NOFOLLOW) == 0)
+			continue;
+		return errno == ENOENT ? 0 : errno;
 	}
 	return EEXIST;
 }

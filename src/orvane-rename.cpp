@@ -13,6 +13,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,15 @@ int main(int argc, char **argv)
 	startRecord();
 	indexCatalogue();
 	const size_t slots = setDescriptorBudget();
-	if (jobs > 1)
-		startJobs(slots);
-	for (int i = first; i < argc && !stopping(); i++)
-		walkPath(argv[i]);
+	try {
+		findNamedFolders(argc - first, argv + first);
+		if (jobs > 1)
+			startJobs(slots);
+		for (int i = first; i < argc && !stopping(); i++)
+			walkPath(argv[i]);
+	} catch (const std::bad_alloc &) {
+		outOfMemory();
+	}
 	if (jobs > 1)
 		finishJobs();
 	return endRecord();

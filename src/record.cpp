@@ -22,17 +22,18 @@
 static pthread_mutex_t outputLock = PTHREAD_MUTEX_INITIALIZER;
 static int stopSignal; /* the first signal that asked the run to stop */
 static int stopped;    /* no rename is to start any more */
-static int writeError; /* why standard output failed */
+static int writeError; /* why standard output failed: the record goes on on standard error */
 static int status;     /* 1 once anything was left */
-static char *last;     /* the last rename made, as "old -> new" */
-static size_t lastSize;
 
-/* The record waiting to be written: a line at a time to a terminal of its
- * own, else by the buffer, and under a progress line as often as that is
- * drawn. */
-static char out[1 << 16];
-static size_t outUsed;
+/* The record waiting to be written, whole lines only: a line at a time to a
+ * terminal of its own, else by the buffer, and under a progress line as often
+ * as that is drawn. Where standard error is the same file, the record before
+ * a message is written before it. */
+enum { outLimit = 1 << 16 };
+static char *out;
+static size_t outUsed, outSize;
 static int lineByLine;
+static int sameFile;
 
 /* The progress line, and what it counts. */
 static int progress;
@@ -41,9 +42,18 @@ static int shown;
 static struct timespec began, drawn;
 static size_t folders, candidates, renamed, left;
 
-/* Signals that end a process by default, bar those of its own faults. */
-static const int stopSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,
-				  SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU};
+/* Signals that end a process by default, bar those of its own faults,
+ * SIGABRT, and SIGPIPE and SIGXFSZ, which are ignored: a write they would
+ * stop fails with EPIPE or EFBIG instead, and the record says so. */
+static const int stopSignals[] = {
+    SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+};
 
 static void catchSignal(int sig)
 {
@@ -55,6 +65,14 @@ static void catchSignal(int sig)
 }
 
 static void startProgress(void);
+
+static void catchUnlessIgnored(int sig, const struct sigaction *catching)
+{
+	struct sigaction was = {};
+
+	if (sigaction(sig, NULL, &was) == 0 && was.sa_handler != SIG_IGN)
+		(void)sigaction(sig, catching, NULL);
+}
 
 /* A standard output that cannot take the record is found before anything is
  * renamed; one that fails later is reported, not died of. A signal ignored
@@ -76,11 +94,10 @@ void startRecord(void)
 	 * for a reader that does not read. */
 	catching.sa_flags = SA_RESTART | SA_RESETHAND;
 	(void)sigfillset(&catching.sa_mask);
-	for (const int sig : stopSignals) {
-		struct sigaction was = {};
-		if (sigaction(sig, NULL, &was) == 0 && was.sa_handler != SIG_IGN)
-			(void)sigaction(sig, &catching, NULL);
-	}
+	for (const int sig : stopSignals)
+		catchUnlessIgnored(sig, &catching);
+	for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++)
+		catchUnlessIgnored(sig, &catching);
 	startProgress();
 }
 
@@ -94,6 +111,10 @@ static void startProgress(void)
 	sameTerminal = progress && isatty(STDOUT_FILENO) && fstat(STDOUT_FILENO, &o) == 0 &&
 		       fstat(STDERR_FILENO, &e) == 0 && o.st_rdev == e.st_rdev;
 	lineByLine = isatty(STDOUT_FILENO) && !sameTerminal;
+	sameFile = !sameTerminal && fstat(STDOUT_FILENO, &o) == 0 && fstat(STDERR_FILENO, &e) == 0 &&
+		   o.st_dev == e.st_dev && o.st_ino == e.st_ino;
+	out = static_cast<char *>(malloc(outLimit));
+	outSize = out != NULL ? outLimit : 0;
 	(void)clock_gettime(CLOCK_MONOTONIC, &began);
 	drawn = began;
 }
@@ -111,33 +132,92 @@ static void eraseProgress(void)
 	shown = 0;
 }
 
+static void writeAll(int fd, const char *text, size_t length);
+static size_t lastWhole(size_t at);
+
+/* Writes the buffer, which ends at a line's end. When standard output fails,
+ * the record goes on on standard error from the first line not written
+ * whole, and no rename is made after. */
 static void flushRecord(void)
 {
 	if (sameTerminal)
 		eraseProgress();
-	for (size_t at = 0; at < outUsed && writeError == 0;) {
+	size_t at = 0;
+	while (at < outUsed && writeError == 0) {
 		const ssize_t n = write(STDOUT_FILENO, out + at, outUsed - at);
-		if (n >= 0) {
+		if (n > 0) {
 			at += (size_t)n;
-		} else if (errno != EINTR) {
-			writeError = errno;
+		} else if (n == 0 || errno != EINTR) {
+			writeError = n == 0 ? EIO : errno;
 			__atomic_store_n(&stopped, 1, __ATOMIC_SEQ_CST);
+			char line[256];
+			const int length = snprintf(line, sizeof line,
+						    "%s: write error: %s; the record goes on below\n",
+						    program, strerror(writeError));
+			eraseProgress();
+			writeAll(STDERR_FILENO, line, (size_t)length);
+			at = lastWhole(at);
 		}
 	}
+	if (at < outUsed)
+		writeAll(STDERR_FILENO, out + at, outUsed - at);
 	outUsed = 0;
 }
 
-static void put(const char *text, size_t length)
+static void writeAll(int fd, const char *text, size_t length)
 {
 	while (length > 0) {
-		if (outUsed == sizeof out)
-			flushRecord();
-		const size_t n = length < sizeof out - outUsed ? length : sizeof out - outUsed;
-		memcpy(out + outUsed, text, n);
-		outUsed += n;
-		text += n;
-		length -= n;
+		const ssize_t n = write(fd, text, length);
+		if (n > 0) {
+			text += n;
+			length -= (size_t)n;
+		} else if (n == 0 || errno != EINTR) {
+			return;
+		}
 	}
+}
+
+/* Where the line that the byte at `at` belongs to begins: after a newline,
+ * or with -0 after a pair's second NUL. */
+static size_t lastWhole(size_t at)
+{
+	size_t begin = 0;
+	int nuls = 0;
+
+	for (size_t i = 0; i < at; i++)
+		if (out[i] == (nulRecord ? '\0' : '\n') && (!nulRecord || ++nuls % 2 == 0))
+			begin = i + 1;
+	return begin;
+}
+
+/* A line goes into the buffer whole; one longer than the buffer makes it
+ * grow, so that it too is written in one piece. */
+static void putLine(const char *const *parts, const size_t *lengths, int count)
+{
+	size_t length = 0;
+	for (int i = 0; i < count; i++)
+		length += lengths[i];
+	if (outUsed > 0 && outUsed + length > outLimit)
+		flushRecord();
+	if (outUsed + length > outSize) {
+		char *grown = static_cast<char *>(realloc(out, outUsed + length));
+		if (grown == NULL) {
+			/* No room even for the line: it goes out in pieces. */
+			flushRecord();
+			for (int i = 0; i < count; i++)
+				writeAll(writeError != 0 ? STDERR_FILENO : STDOUT_FILENO, parts[i],
+					 lengths[i]);
+			return;
+		}
+		out = grown;
+		outSize = outUsed + length;
+	}
+	for (int i = 0; i < count; i++) {
+		memcpy(out + outUsed, parts[i], lengths[i]);
+		outUsed += lengths[i];
+	}
+	if (writeError != 0)
+		flushRecord();
 }
 
 static double since(const struct timespec *then, const struct timespec *now)
@@ -182,65 +262,36 @@ void countFolder(size_t found)
 	(void)pthread_mutex_unlock(&outputLock);
 }
 
-static void keepLast(const struct Place *place, const char *old, size_t o, const char *to,
-		     size_t t);
-
 /* OLD -> NEW, or with -0 OLD NUL NEW NUL; written piece by piece, as
  * printf costs more than a rename on a fast file system. */
 void recordRename(const struct Place *place, const char *old, const char *to)
 {
 	const size_t p = (size_t)place->prefixLength;
-	const size_t o = strlen(old);
-	const size_t t = strlen(to);
+	const char *const parts[] = {place->prefix, old, " -> ", place->prefix, to, "\n"};
+	const size_t lengths[] = {p, strlen(old) + nulRecord, nulRecord ? 0U : 4U, p,
+				  strlen(to) + nulRecord, nulRecord ? 0U : 1U};
 
 	(void)pthread_mutex_lock(&outputLock);
-	put(place->prefix, p);
-	put(old, o + nulRecord);
-	put(" -> ", nulRecord ? 0 : 4);
-	put(place->prefix, p);
-	put(to, t + nulRecord);
-	put("\n", nulRecord ? 0 : 1);
+	putLine(parts, lengths, 6);
 	if (lineByLine)
 		flushRecord();
-	if (!dryRun)
-		keepLast(place, old, o, to, t);
 	renamed++;
 	showProgress();
 	(void)pthread_mutex_unlock(&outputLock);
 }
 
-/* Kept for the message that a failed record ends with. */
-static void keepLast(const struct Place *place, const char *old, size_t o, const char *to, size_t t)
-{
-	const size_t p = (size_t)place->prefixLength;
-	const size_t size = p + o + 4 + p + t + 1;
-
-	if (size > lastSize) {
-		char *grown = static_cast<char *>(realloc(last, size));
-		if (grown == NULL)
-			return;
-		last = grown;
-		lastSize = size;
-	}
-	char *at = last;
-	at = static_cast<char *>(memcpy(at, place->prefix, p)) + p;
-	at = static_cast<char *>(memcpy(at, old, o)) + o;
-	*at++ = ' ';
-	*at++ = '-';
-	*at++ = '>';
-	*at++ = ' ';
-	at = static_cast<char *>(memcpy(at, place->prefix, p)) + p;
-	memcpy(at, to, t + 1);
-}
-
 /* A line on standard error comes after the record before it, above the
- * progress line. */
-static void startMessage(void)
+ * progress line. Once the record goes on on standard error, nothing else
+ * does: 0 then. */
+static int startMessage(void)
 {
-	eraseProgress();
-	if (sameTerminal)
-		flushRecord();
 	status = 1;
+	if (writeError != 0)
+		return 0;
+	eraseProgress();
+	if (sameTerminal || sameFile)
+		flushRecord();
+	return writeError == 0;
 }
 
 /* PREFIX NAME: WHAT: REASON, and the run has left something. */
@@ -248,17 +299,17 @@ void report(const char *prefix, int prefixLength, const char *name, const char *
 	    const char *reason)
 {
 	(void)pthread_mutex_lock(&outputLock);
-	startMessage();
-	(void)fprintf(stderr, "%.*s%s: %s: %s\n", prefixLength, prefix, name, what, reason);
+	if (startMessage())
+		(void)fprintf(stderr, "%.*s%s: %s: %s\n", prefixLength, prefix, name, what, reason);
 	(void)pthread_mutex_unlock(&outputLock);
 }
 
 void reportLeft(const struct Place *place, const char *name, const char *reason)
 {
 	(void)pthread_mutex_lock(&outputLock);
-	startMessage();
-	(void)fprintf(stderr, "%.*s%s: not renamed: %s\n", place->prefixLength, place->prefix, name,
-		      reason);
+	if (startMessage())
+		(void)fprintf(stderr, "%.*s%s: not renamed: %s\n", place->prefixLength,
+			      place->prefix, name, reason);
 	left++;
 	showProgress();
 	(void)pthread_mutex_unlock(&outputLock);
@@ -267,11 +318,22 @@ void reportLeft(const struct Place *place, const char *name, const char *reason)
 void reportExists(const struct Place *place, const char *name, const char *to)
 {
 	(void)pthread_mutex_lock(&outputLock);
-	startMessage();
-	(void)fprintf(stderr, "%.*s%s: not renamed: %.*s%s exists\n", place->prefixLength,
-		      place->prefix, name, place->prefixLength, place->prefix, to);
+	if (startMessage())
+		(void)fprintf(stderr, "%.*s%s: not renamed: %.*s%s exists\n", place->prefixLength,
+			      place->prefix, name, place->prefixLength, place->prefix, to);
 	left++;
 	showProgress();
+	(void)pthread_mutex_unlock(&outputLock);
+}
+
+/* An allocation that fails stops the run: what it would have decided
+ * next is not guessed at. */
+void outOfMemory(void)
+{
+	__atomic_store_n(&stopped, 1, __ATOMIC_SEQ_CST);
+	(void)pthread_mutex_lock(&outputLock);
+	if (startMessage())
+		(void)fprintf(stderr, "%s: out of memory; stopped\n", program);
 	(void)pthread_mutex_unlock(&outputLock);
 }
 
@@ -284,12 +346,8 @@ int endRecord(void)
 	struct stat st;
 	if (writeError == 0 && fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
 		(void)fsync(STDOUT_FILENO);
-	if (writeError != 0) {
-		(void)fprintf(stderr, "%s: write error: %s; %s%s\n", program, strerror(writeError),
-			      last != NULL ? "last rename made: " : "nothing renamed",
-			      last != NULL ? last : "");
+	if (writeError != 0)
 		status = 1;
-	}
 	const int sig = __atomic_load_n(&stopSignal, __ATOMIC_SEQ_CST);
 	if (sig != 0) {
 		sigset_t only;

@@ -6,6 +6,9 @@
 #include <stdint.h>
 #include <sys/types.h>
 
+#include <string>
+#include <unordered_set>
+
 extern const char program[];
 
 /* What the run was asked to do, set from the command line before the walk. */
@@ -24,21 +27,30 @@ struct NewName {
 int isCandidate(const char *name);
 int newName(const char *name, struct NewName *nn);
 
-/* With -n, the new names given out in one folder so far. */
-struct Taken {
-	char **slots;
-	size_t size, used;
+/* Names of one folder: with -n the new names given out there so far; in a
+ * folder that a file named as a PATH is in, the candidates handled there,
+ * which a later PATH does not handle again. */
+using Names = std::unordered_set<std::string>;
+
+/* With -n, what a rename in a folder would meet besides the names: the
+ * error that every one would fail with, or 0; and for a sticky folder of
+ * another user's, that only the user's own files may be renamed there. */
+struct Forecast {
+	int err;
+	int sticky;
 };
 
 /* A folder in which candidates are renamed: its descriptor, its file
  * system, the path printed before each name (ending in '/', or empty), and
- * with -n the names the run has given out there. */
+ * what the run keeps of it. */
 struct Place {
 	int fd;
 	dev_t dev;
 	const char *prefix;
 	int prefixLength;
-	struct Taken *taken;
+	Names *given;
+	Names *handled;
+	struct Forecast forecast;
 };
 
 /* An entry, a type byte then its name, and the first eight bytes of the
@@ -58,17 +70,21 @@ struct Listing {
 	int refs;
 };
 
-/* walk.cpp: every candidate below a PATH, or the PATH itself. */
+/* walk.cpp: every candidate below a PATH, or the PATH itself. The folders
+ * that PATHs which are files are in are found before the walk. */
 size_t setDescriptorBudget(void);
+void findNamedFolders(int count, char **paths);
 void walkPath(const char *path);
 void renameCandidate(struct Place *place, const char *name);
+void handleEntry(struct Place *place, const char *entry);
+struct Forecast forecastFor(int fd);
 void releaseListing(struct Listing *listing);
-void forgetTaken(struct Taken *taken);
 
 /* jobs.cpp: with -j, the candidates of a folder are renamed by one of the
  * workers, in their order, while the walk goes on. */
 void startJobs(size_t slots);
 void renameLater(const struct Place *place, struct Listing *listing);
+void waitForJobs(void);
 void finishJobs(void);
 
 /* noreplace.cpp: renames old to new within one folder, never replacing a
@@ -86,5 +102,6 @@ void report(const char *prefix, int prefixLength, const char *name, const char *
 	    const char *reason);
 int endRecord(void);
 void countFolder(size_t found);
+void outOfMemory(void);
 
 #endif

@@ -16,12 +16,65 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
 #include "rename.h"
+
+/* A folder as the run knows it: its device and inode and, where the file
+ * system gives one, its birth time, so that a folder made during the run on
+ * a recycled inode number is not taken for one walked before. */
+struct FolderKey {
+	dev_t dev;
+	ino_t ino;
+	long long born;
+	unsigned bornNsec;
+	bool hasBirth;
+	bool operator==(const FolderKey &) const = default;
+};
+
+struct FolderKeyHash {
+	size_t operator()(const FolderKey &k) const
+	{
+		return (size_t)((k.ino * 0x9E3779B97F4A7C15U) ^ k.dev ^ (unsigned long long)k.born);
+	}
+};
+
+/* The folders walked in this run: a bind mount of the tree inside itself,
+ * or two PATHs that overlap, are walked once. */
+static std::unordered_set<FolderKey, FolderKeyHash> visited;
+
+/* What the run does in the folders that PATHs which are files are in: the
+ * candidates handled there, each once, and with -n the names given out. */
+struct Seen {
+	Names handled, given;
+};
+static std::unordered_map<FolderKey, Seen, FolderKeyHash> namedFolders;
+
+/* The key of the folder open on fd; "." is looked up in the folder itself,
+ * which needs the right to search it. 0, or the error. */
+static int keyOf(int fd, FolderKey *key)
+{
+	struct statx stx;
+
+	if (statx(fd, ".", AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &stx) != 0)
+		return errno;
+	key->dev = makedev(stx.stx_dev_major, stx.stx_dev_minor);
+	key->ino = stx.stx_ino;
+	key->hasBirth = (stx.stx_mask & STATX_BTIME) != 0;
+	key->born = key->hasBirth ? stx.stx_btime.tv_sec : 0;
+	key->bornNsec = key->hasBirth ? stx.stx_btime.tv_nsec : 0;
+	return 0;
+}
 
 /* A folder in the walk. Its descriptor is closed while the walk is deeper
  * than the descriptors it may hold, and opened again on the way back. */
@@ -32,18 +85,20 @@ struct Frame {
 	struct Listing *listing;
 	size_t next;
 	size_t prefixLength;
-	struct Taken taken;
+	Names given;
+	Names *handled;
+	Names *namedGiven;
+	struct Forecast forecast;
 };
 
-static struct Frame *stack;
-static size_t depth, stackSize;
+static std::vector<Frame> stack;
+static size_t depth;
 static size_t openFrames, maxOpen;
 static char *prefix; /* the deepest folder's path and a '/' */
 static size_t prefixSize;
-static struct Taken namedTaken;
 
 static void notOpened(const char *path);
-static void renameNamed(const char *path);
+static void renameNamed(const char *path, int err);
 static int enter(int fd, const char *name, size_t at);
 static void walk(void);
 static void enterChild(size_t parent, const char *name);
@@ -61,9 +116,25 @@ void walkPath(const char *path)
 		walk();
 }
 
-/* Every process may raise its soft limit to the hard one. After a reserve
- * for everything else, the walk holds what the jobs of -j leave; returns
- * how many folders may wait for a worker or be in its hands. */
+/* Descriptors open when the run starts: those it was given, at least the
+ * three standard ones. */
+static size_t openAtStart(void)
+{
+	size_t n = 0;
+	DIR *fds = opendir("/proc/self/fd");
+
+	if (fds == NULL)
+		return 3;
+	while (readdir(fds) != NULL)
+		n++;
+	(void)closedir(fds);
+	return n > 3 + 3 ? n - 3 : 3; /* ".", ".." and the listing's own */
+}
+
+/* Every process may raise its soft limit to the hard one. Besides those
+ * open at the start and two the walk opens for a moment (a folder reopened
+ * through "..", a named file's folder), the walk holds what the jobs of -j
+ * leave; returns how many folders may wait for a worker or be in its hands. */
 size_t setDescriptorBudget(void)
 {
 	struct rlimit limit;
@@ -73,84 +144,144 @@ size_t setDescriptorBudget(void)
 		(void)setrlimit(RLIMIT_NOFILE, &limit);
 		(void)getrlimit(RLIMIT_NOFILE, &limit);
 	}
-	const size_t reserve = 16;
-	const size_t spare = limit.rlim_cur > reserve + 8 ? (size_t)limit.rlim_cur - reserve : 8;
+	const size_t reserve = openAtStart() + (limit.rlim_cur >= 64 ? 16 : 2);
+	const size_t spare = limit.rlim_cur > reserve + 4 ? (size_t)limit.rlim_cur - reserve : 4;
 	size_t slots = 0;
 	if (jobs > 1) {
 		slots = 2 * (size_t)jobs < spare / 2 ? 2 * (size_t)jobs : spare / 2;
 		slots = slots > 0 ? slots : 1;
 	}
-	maxOpen = spare - slots > 4 ? spare - slots : 4;
+	maxOpen = spare - slots > 2 ? spare - slots : 2;
 	return slots;
 }
 
-/* Not a folder: a file named is a candidate whatever its name. */
+/* A PATH that is no folder is a file named, and a candidate whatever its
+ * name; a symbolic link named is renamed itself, even one that leads
+ * nowhere or to itself. One that is gone may have been handled already. */
+static int isNamedFile(const char *path, int err)
+{
+	const size_t length = strlen(path);
+
+	return length > 0 && path[length - 1] != '/' &&
+	       (err == ENOTDIR || err == ENOENT || err == ELOOP);
+}
+
 static void notOpened(const char *path)
 {
 	const int err = errno;
-	const size_t length = strlen(path);
 	struct stat st;
 
-	if (err == ENOTDIR && length > 0 && path[length - 1] != '/')
-		renameNamed(path);
+	if (isNamedFile(path, err))
+		renameNamed(path, err);
 	else if (stat(path, &st) == 0 && S_ISDIR(st.st_mode))
 		report("", 0, path, "not walked", strerror(err));
 	else
 		report("", 0, path, "not renamed", strerror(err));
 }
 
-/* Renamed in the folder named before it, which the user's path reaches as
- * the user meant. */
-static void renameNamed(const char *path)
+/* The folder that a file named is in, which the user's path reaches as
+ * the user meant, and where its name starts in the path. */
+static int namedFolder(const char *path, size_t *base)
 {
 	const char *slash = strrchr(path, '/');
-	const size_t base = slash != NULL ? (size_t)(slash - path) + 1 : 0;
-	char *folder = base > 0 ? strndup(path, base) : strdup(".");
-	const int fd =
-	    folder != NULL ? openat(AT_FDCWD, folder, O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
+	*base = slash != NULL ? (size_t)(slash - path) + 1 : 0;
+	const std::string folder = *base > 0 ? std::string(path, *base) : ".";
+	return openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+/* Before the walk: where each file named will be renamed, so that what
+ * the walk does in those folders is kept for it. */
+void findNamedFolders(int count, char **paths)
+{
+	for (int i = 0; i < count; i++) {
+		const int dir = open(paths[i], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+		if (dir >= 0) {
+			close(dir);
+			continue;
+		}
+		size_t base;
+		FolderKey key{};
+		struct stat st;
+		const int fd = isNamedFile(paths[i], errno) && lstat(paths[i], &st) == 0
+				   ? namedFolder(paths[i], &base)
+				   : -1;
+		if (fd >= 0 && keyOf(fd, &key) == 0)
+			(void)namedFolders[key];
+		if (fd >= 0)
+			close(fd);
+	}
+}
+
+/* Renamed in the folder named before it, unless the walk or an earlier
+ * PATH handled it already, after what the jobs in hand do there. */
+static void renameNamed(const char *path, int err)
+{
+	size_t base;
+	const int fd = namedFolder(path, &base);
+	FolderKey key{};
 	struct stat st;
 
-	if (fd < 0 || fstat(fd, &st) != 0) {
-		report("", 0, path, "not renamed", strerror(folder != NULL ? errno : ENOMEM));
+	if (fd < 0 || keyOf(fd, &key) != 0) {
+		report("", 0, path, "not renamed", strerror(err));
 	} else {
-		struct Place place = {fd, st.st_dev, path, (int)base, &namedTaken};
+		if (jobs > 1)
+			waitForJobs();
+		Seen &seen = namedFolders[key];
+		if (seen.handled.contains(path + base)) {
+			close(fd);
+			return;
+		}
+		if (err != ENOTDIR && fstatat(fd, path + base, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+			report("", 0, path, "not renamed", strerror(err));
+			close(fd);
+			return;
+		}
+		struct Place place = {fd,          key.dev,       path, (int)base,
+				      dryRun ? &seen.given : nullptr, &seen.handled,
+				      dryRun ? forecastFor(fd) : Forecast{}};
 		renameCandidate(&place, path + base);
 	}
 	if (fd >= 0)
 		close(fd);
-	free(folder);
 }
 
-static int beenHere(dev_t dev, ino_t ino);
 static int makeRoom(size_t at, const char *name);
 static int readListing(int fd, struct Listing **listing);
 
 /* Takes the folder open on fd into the walk, its path the prefix up to at
- * and name; 0 where it is not walked, after saying why if it is not one
- * walked before. */
+ * and name; 0 where it is not walked, after saying why, unless it is one
+ * walked before that its birth time tells for sure. */
 static int enter(int fd, const char *name, size_t at)
 {
-	struct stat st;
+	FolderKey key{};
 	struct Listing *listing = NULL;
-	int err = 0;
+	int err = keyOf(fd, &key);
+	const char *why = NULL;
 
-	/* "." is looked up in the folder itself, which needs the right to search it. */
-	if (fstatat(fd, ".", &st, AT_SYMLINK_NOFOLLOW) != 0)
-		err = errno;
-	else if ((err = beenHere(st.st_dev, st.st_ino)) == 0 && (err = makeRoom(at, name)) == 0)
+	if (err == 0 && !visited.insert(key).second)
+		why = key.hasBirth ? "" : "walked already";
+	else if (err == 0 && (err = makeRoom(at, name)) == 0)
 		err = readListing(fd, &listing);
-	if (err != 0 || listing == NULL) {
-		if (err > 0)
-			report(at > 0 ? prefix : "", (int)at, name, "not walked", strerror(err));
+	if (err != 0 || why != NULL) {
+		if (err != 0 || why[0] != '\0')
+			report(at > 0 ? prefix : "", (int)at, name, "not walked",
+			       err != 0 ? strerror(err) : why);
 		close(fd);
 		return 0;
 	}
+	stack.emplace_back();
 	struct Frame *f = &stack[depth++];
-	memset(f, 0, sizeof *f);
 	f->fd = fd;
-	f->dev = st.st_dev;
-	f->ino = st.st_ino;
+	f->dev = key.dev;
+	f->ino = key.ino;
 	f->listing = listing;
+	const auto named = namedFolders.find(key);
+	if (named != namedFolders.end()) {
+		f->handled = &named->second.handled;
+		f->namedGiven = &named->second.given;
+	}
+	if (dryRun)
+		f->forecast = forecastFor(fd);
 	/* The prefix up to at, then name and a '/' unless it ends in one. */
 	const size_t n = strlen(name);
 	memcpy(prefix + at, name, n + 1);
@@ -160,24 +291,21 @@ static int enter(int fd, const char *name, size_t at)
 	openFrames++;
 	countFolder(listing->candidates);
 	if (jobs > 1 && listing->candidates > 0) {
-		const struct Place place = {f->fd, f->dev, prefix, (int)f->prefixLength, NULL};
+		const struct Place place = {f->fd,
+					    f->dev,
+					    prefix,
+					    (int)f->prefixLength,
+					    dryRun ? f->namedGiven : nullptr,
+					    f->handled,
+					    f->forecast};
 		renameLater(&place, listing);
 	}
 	return 1;
 }
 
-/* Room for one more folder and its path; 0, or ENOMEM. */
+/* Room for the folder's path; 0, or ENOMEM. */
 static int makeRoom(size_t at, const char *name)
 {
-	if (depth == stackSize) {
-		const size_t size = stackSize > 0 ? 2 * stackSize : 64;
-		struct Frame *grown =
-		    static_cast<struct Frame *>(realloc(stack, size * sizeof *stack));
-		if (grown == NULL)
-			return ENOMEM;
-		stack = grown;
-		stackSize = size;
-	}
 	const size_t length = at + strlen(name) + 2;
 	if (length > prefixSize) {
 		const size_t size = 2 * length > 256 ? 2 * length : 256;
@@ -202,9 +330,15 @@ static void walk(void)
 		if (entry[0] == DT_DIR) {
 			enterChild(depth - 1, entry + 1);
 		} else if (jobs == 1) {
-			struct Place place = {f->fd, f->dev, prefix, (int)f->prefixLength,
-					      &f->taken};
-			renameCandidate(&place, entry + 1);
+			Names *given = f->namedGiven != nullptr ? f->namedGiven : &f->given;
+			struct Place place = {f->fd,
+					      f->dev,
+					      prefix,
+					      (int)f->prefixLength,
+					      dryRun ? given : nullptr,
+					      f->handled,
+					      f->forecast};
+			handleEntry(&place, entry);
 		}
 	}
 }
@@ -254,7 +388,7 @@ static void leaveFolder(void)
 		openFrames--;
 	}
 	releaseListing(f->listing);
-	forgetTaken(&f->taken);
+	stack.pop_back();
 	depth--;
 }
 
@@ -316,61 +450,16 @@ static int openByNames(size_t k)
 	return fd;
 }
 
-/* The folders walked in this run, by device and inode: a bind mount of the
- * tree inside itself, or two PATHs that overlap, are walked once. */
-struct Visit {
-	dev_t dev;
-	ino_t ino;
-};
-static struct Visit *visited;
-static size_t visitedSize, visitedUsed;
-
-static size_t visitedSlot(dev_t dev, ino_t ino)
-{
-	size_t i = (size_t)((ino * 0x9E3779B97F4A7C15U) ^ dev) & (visitedSize - 1);
-
-	while ((visited[i].dev != 0 || visited[i].ino != 0) &&
-	       (visited[i].dev != dev || visited[i].ino != ino))
-		i = (i + 1) & (visitedSize - 1);
-	return i;
-}
-
-/* 0 for a folder new to the run, which is now walked; -1 for one walked
- * before; ENOMEM. */
-static int beenHere(dev_t dev, ino_t ino)
-{
-	if (2 * (visitedUsed + 1) > visitedSize) {
-		const size_t size = visitedSize > 0 ? 2 * visitedSize : 256;
-		struct Visit *grown = static_cast<struct Visit *>(calloc(size, sizeof *grown));
-		if (grown == NULL)
-			return ENOMEM;
-		struct Visit *old = visited;
-		const size_t oldSize = visitedSize;
-		visited = grown;
-		visitedSize = size;
-		for (size_t i = 0; i < oldSize; i++)
-			if (old[i].dev != 0 || old[i].ino != 0)
-				visited[visitedSlot(old[i].dev, old[i].ino)] = old[i];
-		free(old);
-	}
-	const size_t i = visitedSlot(dev, ino);
-	if (visited[i].dev == dev && visited[i].ino == ino)
-		return -1;
-	visited[i].dev = dev;
-	visited[i].ino = ino;
-	visitedUsed++;
-	return 0;
-}
-
 /* A folder's entries as they are read: a type byte and a name each, one
- * after another. */
+ * after another; an entry whose type could not be told, the error after it. */
+enum { unexamined = 0xFF };
 struct Block {
 	char *data;
 	size_t used, size, count, candidates;
 };
 
-static int keeps(int fd, const char *name, unsigned char *type);
-static int add(struct Block *block, unsigned char type, const char *name);
+static int keeps(int fd, const char *name, unsigned char *type, int *err);
+static int add(struct Block *block, unsigned char type, const char *name, int err);
 static int sortListing(struct Block *block, struct Listing **listing);
 
 /* Reads the whole folder before anything in it is renamed, so that a file
@@ -390,8 +479,9 @@ static int readListing(int fd, struct Listing **listing)
 			memcpy(&length, buffer + at + 16, sizeof length);
 			unsigned char type = (unsigned char)buffer[at + 18];
 			const char *name = buffer + at + 19;
-			if (keeps(fd, name, &type))
-				err = add(&block, type, name);
+			int why = 0;
+			if (keeps(fd, name, &type, &why))
+				err = add(&block, type, name, why);
 		}
 		if (err != 0 && err != EINTR) {
 			free(block.data);
@@ -401,9 +491,9 @@ static int readListing(int fd, struct Listing **listing)
 	return sortListing(&block, listing);
 }
 
-static int add(struct Block *block, unsigned char type, const char *name)
+static int add(struct Block *block, unsigned char type, const char *name, int err)
 {
-	const size_t need = strlen(name) + 2;
+	const size_t need = strlen(name) + 2 + (type == unexamined);
 
 	if (block->data == NULL || block->used + need > block->size) {
 		const size_t size =
@@ -415,7 +505,9 @@ static int add(struct Block *block, unsigned char type, const char *name)
 		block->size = size;
 	}
 	block->data[block->used] = (char)type;
-	memcpy(block->data + block->used + 1, name, need - 1);
+	memcpy(block->data + block->used + 1, name, strlen(name) + 1);
+	if (type == unexamined)
+		block->data[block->used + need - 1] = (char)(err < 256 ? err : EIO);
 	block->used += need;
 	block->count++;
 	block->candidates += type != DT_DIR;
@@ -436,7 +528,7 @@ static int sortListing(struct Block *block, struct Listing **listing)
 	for (size_t i = 0; entries != NULL && entry != NULL && i < block->count; i++) {
 		entries[i].key = keyOf(entry + 1);
 		entries[i].entry = entry;
-		entry += strlen(entry + 1) + 2;
+		entry += strlen(entry + 1) + 2 + ((unsigned char)entry[0] == unexamined);
 	}
 	if (entries == NULL || *listing == NULL || sortKeyed(entries, block->count) != 0) {
 		free(entries);
@@ -516,34 +608,59 @@ static int sortKeyed(struct Keyed *entries, size_t count)
 }
 
 /* Folders and candidates; a type the file system does not tell is asked
- * for, without following a link. */
-static int keeps(int fd, const char *name, unsigned char *type)
+ * for, without following a link, and an entry that cannot be asked is kept
+ * to be reported in its place. */
+static int keeps(int fd, const char *name, unsigned char *type, int *err)
 {
 	if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
 		return 0;
 	if (*type == DT_UNKNOWN) {
 		struct stat st;
-		if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-			return 0;
+		if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+			*err = errno;
+			if (*err == ENOENT)
+				return 0; /* gone since the listing: nothing to handle */
+			*type = unexamined;
+			return 1;
+		}
 		*type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
 	}
 	return *type == DT_DIR || (*type == DT_REG && isCandidate(name));
 }
 
-static int foresee(const struct Place *place, const char *to);
-static int take(const struct Place *place, const char *to);
+/* An entry of a listing that is no folder: a candidate, or one whose type
+ * could not be told, a candidate or a folder by its name. */
+void handleEntry(struct Place *place, const char *entry)
+{
+	const char *name = entry + 1;
+
+	if ((unsigned char)entry[0] != unexamined) {
+		renameCandidate(place, name);
+		return;
+	}
+	const char *reason = strerror((unsigned char)name[strlen(name) + 1]);
+	if (isCandidate(name))
+		reportLeft(place, name, reason);
+	else
+		report(place->prefix, place->prefixLength, name, "not walked", reason);
+}
+
+static int foresee(const struct Place *place, const char *name, const char *to);
 
 void renameCandidate(struct Place *place, const char *name)
 {
 	struct NewName nn;
 
+	/* One entry is one candidate, handled where a PATH first reaches it. */
+	if (place->handled != nullptr && !place->handled->insert(name).second)
+		return;
 	if (newName(name, &nn) != 0) {
 		reportLeft(place, name, nn.why);
 		return;
 	}
 	if (stopping())
 		return;
-	const int err = dryRun ? foresee(place, nn.to) : moveNoReplace(place, name, nn.to);
+	const int err = dryRun ? foresee(place, name, nn.to) : moveNoReplace(place, name, nn.to);
 	if (err == 0)
 		recordRename(place, name, nn.to);
 	else if (err == EEXIST)
@@ -552,63 +669,57 @@ void renameCandidate(struct Place *place, const char *name)
 		reportLeft(place, name, strerror(err));
 }
 
-/* What the run would meet: a name taken already, or by a file before
- * this one. */
-static int foresee(const struct Place *place, const char *to)
+/* What the run would meet, in the order the system checks: a file system
+ * mounted read-only; a name taken already, or by a file before this one; a
+ * folder the user may not write; a sticky folder's file of another user's.
+ * On a network file system the server has the last word. */
+static int foresee(const struct Place *place, const char *name, const char *to)
 {
 	struct stat st;
 
+	if (place->forecast.err == EROFS)
+		return EROFS;
 	if (fstatat(place->fd, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
 		return EEXIST;
 	if (errno != ENOENT)
 		return errno;
-	return take(place, to) ? 0 : EEXIST;
+	if (place->given != nullptr && place->given->contains(to))
+		return EEXIST;
+	if (place->forecast.err != 0)
+		return place->forecast.err;
+	if (place->forecast.sticky &&
+	    (fstatat(place->fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_uid != geteuid()))
+		return EPERM;
+	if (place->given != nullptr)
+		place->given->insert(to);
+	return 0;
 }
 
-static size_t takenSlot(const struct Taken *t, const char *key)
+/* Whether the process may rename another user's file in a sticky folder. */
+static bool mayOverrideSticky()
 {
-	size_t h = 14695981039346656037U;
-	for (const char *c = key; *c != '\0'; c++)
-		h = (h ^ (unsigned char)*c) * 1099511628211U;
-	size_t i = h & (t->size - 1);
-	while (t->slots[i] != NULL && strcmp(t->slots[i], key) != 0)
-		i = (i + 1) & (t->size - 1);
-	return i;
+	static const bool may = [] {
+		__user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+		__user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+		if (syscall(SYS_capget, &header, data) != 0)
+			return geteuid() == 0;
+		return (data[CAP_FOWNER / 32].effective & (1U << (CAP_FOWNER % 32))) != 0;
+	}();
+	return may;
 }
 
-/* 1 when the name is new to the folder, which now has it; else 0. */
-static int take(const struct Place *place, const char *to)
+struct Forecast forecastFor(int fd)
 {
-	struct Taken *t = place->taken;
+	struct Forecast f = {0, 0};
+	struct statvfs vfs;
+	struct stat st;
 
-	if (2 * (t->used + 1) > t->size) {
-		struct Taken grown = {NULL, t->size > 0 ? 2 * t->size : 64, t->used};
-		grown.slots = static_cast<char **>(calloc(grown.size, sizeof *grown.slots));
-		if (grown.slots == NULL)
-			return 1;
-		for (size_t i = 0; i < t->size; i++)
-			if (t->slots[i] != NULL)
-				grown.slots[takenSlot(&grown, t->slots[i])] = t->slots[i];
-		free(t->slots);
-		*t = grown;
-	}
-	char *key = NULL;
-	if (asprintf(&key, "%.*s%s", place->prefixLength, place->prefix, to) < 0)
-		return 1;
-	const size_t i = takenSlot(t, key);
-	if (t->slots[i] != NULL) {
-		free(key);
-		return 0;
-	}
-	t->slots[i] = key;
-	t->used++;
-	return 1;
-}
-
-void forgetTaken(struct Taken *taken)
-{
-	for (size_t i = 0; i < taken->size; i++)
-		free(taken->slots[i]);
-	free(taken->slots);
-	memset(taken, 0, sizeof *taken);
+	if (fstatvfs(fd, &vfs) == 0 && (vfs.f_flag & ST_RDONLY) != 0)
+		f.err = EROFS;
+	else if (faccessat(fd, ".", W_OK | X_OK, AT_EACCESS) != 0)
+		f.err = errno;
+	else if (fstat(fd, &st) == 0 && (st.st_mode & S_ISVTX) != 0 && st.st_uid != geteuid() &&
+		 !mayOverrideSticky())
+		f.sticky = 1;
+	return f;
 }

@@ -9,7 +9,10 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <algorithm>
 #include <atomic>
@@ -265,13 +268,61 @@ const struct {
      0,
      {"arch -> real", "other/brux0010.16o: other/brux0010.16o",
       "real/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: real/abmf0010.16o", "real/in -> ../other"}},
-    // PATHs that overlap: a folder is walked once in a run
+    // PATHs that overlap: a folder is walked once in a run, and one entry is
+    // one candidate, handled where a PATH first reaches it; -n shows it once
     {{"t/s/abmf0010.16o"},
      {"t/s", "t"},
      "t/s/abmf0010.16o -> t/s/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
      "",
      0,
      {"t/s/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: t/s/abmf0010.16o"}},
+    {{"t/s/abmf0010.16o"},
+     {"-n", "t/s", "t"},
+     "t/s/abmf0010.16o -> t/s/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"t/s/abmf0010.16o: t/s/abmf0010.16o"}},
+    {{"t/abmf0010.16o"},
+     {"-n", "t", "t/abmf0010.16o"},
+     "t/abmf0010.16o -> t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"t/abmf0010.16o: t/abmf0010.16o"}},
+    {{"t/abmf0010.16o"},
+     {"t", "t/abmf0010.16o"},
+     "t/abmf0010.16o -> t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: t/abmf0010.16o"}},
+    // a name given out in a folder is taken however a later PATH reaches it
+    {{"t/abmf0010.16o", "t/abmf0011.16o"},
+     {"-n", "t/abmf0010.16o", "./t/abmf0011.16o"},
+     "t/abmf0010.16o -> t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "./t/abmf0011.16o: not renamed: ./t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx exists\n",
+     1,
+     {"t/abmf0010.16o: t/abmf0010.16o", "t/abmf0011.16o: t/abmf0011.16o"}},
+    {{"t/abmf0010.16o", "t/abmf0011.16o"},
+     {"-n", "t/abmf0011.16o", "t"},
+     "t/abmf0011.16o -> t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "t/abmf0010.16o: not renamed: t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx exists\n",
+     1,
+     {"t/abmf0010.16o: t/abmf0010.16o", "t/abmf0011.16o: t/abmf0011.16o"}},
+    // a folder named with a slash at its end is printed with one slash
+    {{"t/abmf0010.16o"},
+     {"t/"},
+     "t/abmf0010.16o -> t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: t/abmf0010.16o"}},
+    // a link named is renamed itself, even one that leads nowhere or to itself
+    {{"brux0010.16o -> nowhere", "zimm0010.16o -> zimm0010.16o"},
+     {"brux0010.16o", "zimm0010.16o"},
+     "brux0010.16o -> BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n"
+     "zimm0010.16o -> ZIMM00CHE_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"BRUX00BEL_R_20160010000_01D_30S_MO.rnx -> nowhere",
+      "ZIMM00CHE_R_20160010000_01D_30S_MO.rnx -> zimm0010.16o"}},
     // options come first: "archive -n" must not rename the archive for real
     {{"abmf0010.16o"},
      {"abmf0010.16o", "-n"},
@@ -324,6 +375,33 @@ const struct {
      std::string("orvane-rename: option '-s' does not go with '-2'\n") + usageLine,
      2,
      {}},
+    {{"l: ABMF00GLP"},
+     {"-2", "-c", "l", "x"},
+     "",
+     std::string("orvane-rename: option '-c' does not go with '-2'\n") + usageLine,
+     2,
+     {"l: ABMF00GLP"}},
+    {{},
+     {"-j", "257", "x"},
+     "",
+     std::string("orvane-rename: option '-j' takes 1 to 256, not '257'\n") + usageLine,
+     2,
+     {}},
+    {{},
+     {"-j", "8x", "x"},
+     "",
+     std::string("orvane-rename: option '-j' takes 1 to 256, not '8x'\n") + usageLine,
+     2,
+     {}},
+    // after "--" a path may begin with a dash, even after another path
+    {{"a/abmf0010.16o", "-b/brux0010.16o"},
+     {"--", "a", "-b"},
+     "a/abmf0010.16o -> a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
+     "-b/brux0010.16o -> -b/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n",
+     "",
+     0,
+     {"-b/BRUX00BEL_R_20160010000_01D_30S_MO.rnx: -b/brux0010.16o",
+      "a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: a/abmf0010.16o"}},
     {{}, {"--help"}, usageLine, "", 0, {}},
     {{}, {"--version"}, "orvane-rename version 16158.\n", "", 0, {}},
     {{},
@@ -431,8 +509,138 @@ size_t countNames(const std::string &folder, const std::string &ending)
 	return n;
 }
 
+bool isRoot()
+{
+	return geteuid() == 0;
+}
+
+// A program started with descriptors of the test's own as its standard
+// output and error (-1: /dev/null) and as its descriptor 3 (-1: none).
+pid_t launch(const Lines &argv, int out, int err, int three = -1)
+{
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	const int fds[] = {out, err, three};
+	for (int i = 0; i < 3; i++)
+		if (fds[i] >= 0)
+			posix_spawn_file_actions_adddup2(&actions, fds[i], i + 1);
+		else if (i < 2)
+			posix_spawn_file_actions_addopen(&actions, i + 1, "/dev/null", O_WRONLY, 0);
+	std::vector<char *> v;
+	for (const std::string &a : argv)
+		v.push_back(const_cast<char *>(a.c_str()));
+	v.push_back(nullptr);
+	pid_t pid = -1;
+	EXPECT_EQ(posix_spawnp(&pid, v[0], &actions, nullptr, v.data(), environ), 0) << v[0];
+	posix_spawn_file_actions_destroy(&actions);
+	return pid;
+}
+
+Lines linesOf(const std::string &text)
+{
+	Lines lines;
+	std::istringstream in(text);
+	for (std::string line; std::getline(in, line);)
+		lines.push_back(line);
+	return lines;
+}
+
+// The renamer under strace, stopped by a SIGSTOP that strace injects after
+// each system call the injections name, so that the test changes the tree
+// at that very point of the run and then lets it go on.
+class Stopped
+{
+      public:
+	Stopped(const Lines &injections, const Lines &args)
+	{
+		int log[2];
+		EXPECT_EQ(pipe2(log, O_CLOEXEC), 0);
+		EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
+		EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
+		Lines argv = {"strace", "-f", "-qq", "-o", "/dev/fd/3", "-E", noLeakCheck};
+		argv.insert(argv.end(), injections.begin(), injections.end());
+		argv.insert(argv.end(), args.begin(), args.end());
+		tracer = launch(argv, out[1], err[1], log[1]);
+		close(log[1]);
+		close(out[1]);
+		close(err[1]);
+		strace = fdopen(log[0], "r");
+	}
+	// false when the run ended instead
+	bool stopped()
+	{
+		char line[4096];
+		while (fgets(line, sizeof line, strace) != nullptr)
+			if (strstr(line, "--- stopped by SIGSTOP ---") != nullptr) {
+				pid = atoi(line);
+				return true;
+			}
+		return false;
+	}
+	void resume() { kill(pid, SIGCONT); }
+	Result finish()
+	{
+		Result r;
+		std::thread drain([&] { r.err = readAll(err[0]); });
+		r.out = readAll(out[0]);
+		drain.join();
+		while (fgetc(strace) != EOF) {
+		}
+		fclose(strace);
+		r.status = waitFor(tracer);
+		return r;
+	}
+	pid_t pid = 0;
+
+      private:
+	pid_t tracer;
+	int out[2], err[2];
+	FILE *strace;
+};
+
+// A file system of its own at a new folder, for the test alone: a tmpfs
+// mounted with the options given, or an ext4 image made with them; root
+// only.
+class Mounted
+{
+      public:
+	Mounted(const std::string &folder, const std::string &type, const Lines &options)
+	    : at(folder)
+	{
+		fs::create_directory(folder);
+		if (!isRoot()) {
+			why = "mounting needs root";
+			return;
+		}
+		Result r;
+		if (type == "tmpfs") {
+			r = runArgv("/bin/mount",
+				    {"mount", "-t", "tmpfs", "-o", options.at(0), "tmpfs", folder});
+		} else {
+			Lines argv = {"mkfs.ext4", "-q", "-F"};
+			argv.insert(argv.end(), options.begin(), options.end());
+			argv.insert(argv.end(), {folder + ".img", "8M"});
+			r = runArgv("/sbin/mkfs.ext4", argv);
+			if (r.status == 0)
+				r = runArgv("/bin/mount", {"mount", "-o", "loop", folder + ".img", folder});
+		}
+		if (r.status != 0)
+			why = "no file system of its own here: " + r.err;
+	}
+	~Mounted()
+	{
+		if (why.empty())
+			runArgv("/bin/umount", {"umount", at});
+		fs::remove(at + ".img");
+	}
+	std::string why; // empty once mounted
+	const std::string at;
+};
+
 // 1,000 levels of ten-character names, paths of 11,000 bytes, under a
 // limit of 64 descriptors: every level walked, every path printed whole.
+// Each file sorts after its subfolder, so that the walk renames it on its
+// way back, through the folders it had to close.
 TEST_F(Rename, AnyDepthUnderFewDescriptors)
 {
 	if (!exists("/usr/bin/prlimit"))
@@ -445,10 +653,11 @@ TEST_F(Rename, AnyDepthUnderFewDescriptors)
 	for (int level = 1; level <= 1000; level++) {
 		if (level % 250 == 0 || level == 1) {
 			char name[16];
-			snprintf(name, sizeof name, "abmf%03d0.16o", level % 366);
+			snprintf(name, sizeof name, "zimm%03d0.16o", level % 366);
 			std::ofstream(name) << name;
-			expected.push_back(path + "/" + name + " -> " + path + "/ABMF00GLP_R_2016" +
-					   std::string(name + 4, 3) + "0000_01D_30S_MO.rnx");
+			expected.insert(expected.begin(),
+					path + "/" + name + " -> " + path + "/ZIMM00CHE_R_2016" +
+					    std::string(name + 4, 3) + "0000_01D_30S_MO.rnx");
 		}
 		ASSERT_EQ(mkdir("level-0000", 0777), 0);
 		ASSERT_EQ(chdir("level-0000"), 0);
@@ -515,9 +724,18 @@ TEST_F(Rename, FolderSwappedForALinkIsNeverFollowed)
 	});
 	for (int run = 0; run < 10; run++)
 		EXPECT_EQ(renamer({"-n", "s"}).out.find("zimm"), std::string::npos);
-	EXPECT_LE(renamer({"s"}).status, 1);
+	const Result r = renamer({"s"});
 	done = true;
 	swapper.join();
+	// every rename made is in the record; a folder or file met in the middle
+	// of a swap was left, and said so
+	EXPECT_EQ(static_cast<size_t>(std::count(r.out.begin(), r.out.end(), '\n')),
+		  countNames("s", ".rnx"));
+	const std::regex left("s/d[0-9]+x?(/[a-z]{4}[0-9]{4}\\.[0-9]{2}o: not renamed|: not walked): "
+			      "(No such file or directory|Not a directory)");
+	for (const std::string &line : linesOf(r.err))
+		EXPECT_TRUE(std::regex_match(line, left)) << line;
+	EXPECT_EQ(r.status, r.err.empty() ? 0 : 1);
 	fs::remove_all("s");
 	EXPECT_EQ(listing(), outside);
 }
@@ -553,6 +771,147 @@ TEST_F(Rename, FallbackKeepsAFileThatTakesTheShortName)
 	EXPECT_EQ(waitFor(pid), 0);
 	EXPECT_EQ(listing(), (Lines{"f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: f/abmf0010.16o",
 				    "f/abmf0010.16o: other"}));
+}
+
+// Where RENAME_NOREPLACE is refused, a link or a move aside that the system
+// refuses leaves the file as it was, with the system's reason: no second
+// name, no line in the record.
+TEST_F(Rename, FallbackRefusedLeavesTheFileAsItWas)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	const struct {
+		const char *call, *error, *reason;
+	} refusals[] = {
+	    {"linkat", "EPERM", "Operation not permitted"},      // FAT, protected_hardlinks
+	    {"linkat", "EOPNOTSUPP", "Operation not supported"}, // no links at all
+	    {"renameat", "EACCES", "Permission denied"},         // the move aside
+	    {"renameat", "EIO", "Input/output error"},
+	};
+	for (const auto &c : refusals) {
+		fs::remove_all("f");
+		make("f/abmf0010.16o");
+		const Result r = runArgv("/usr/bin/strace",
+					 {"strace", "-f", "-qq", "-o", "/dev/null", "-E", noLeakCheck, "-e",
+					  std::string("trace=") + c.call, "-e",
+					  std::string("inject=") + c.call + ":error=" + c.error,
+					  NOREPLACE_BIN, orvaneRenamePath, "f"});
+		EXPECT_EQ(r.out, "") << c.error;
+		EXPECT_EQ(r.err, std::string("f/abmf0010.16o: not renamed: ") + c.reason + "\n") << c.error;
+		EXPECT_EQ(r.status, 1) << c.error;
+		EXPECT_EQ(listing(), Lines{"f/abmf0010.16o: f/abmf0010.16o"}) << c.error;
+	}
+}
+
+// Two names of one file that would take one new name are two candidates:
+// the second is left, its new name taken, and keeps its name.
+TEST_F(Rename, FallbackLeavesTheSecondNameOfOneFile)
+{
+	make("f/abmf0010.16o");
+	ASSERT_EQ(link("f/abmf0010.16o", "f/abmf0011.16o"), 0);
+	const Result r = runArgv(NOREPLACE_BIN, {"noreplace", orvaneRenamePath, "f"});
+	EXPECT_EQ(r.out, "f/abmf0010.16o -> f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "f/abmf0011.16o: not renamed: f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx exists\n");
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(listing(), (Lines{"f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: f/abmf0010.16o",
+				    "f/abmf0011.16o: f/abmf0010.16o"}));
+}
+
+// The old name changes hands between the look at the file and the link: the
+// new name is then another file's, said so, and the candidate keeps its
+// name alone.
+TEST_F(Rename, FallbackChecksTheNewNameAfterTheLink)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	make("f/abmf0010.16o");
+	make("other");
+	Stopped run({"-P", "abmf0010.16o", "-e", "trace=newfstatat", "-e",
+		     "inject=newfstatat:signal=SIGSTOP:when=1"},
+		    {NOREPLACE_BIN, orvaneRenamePath, "f"});
+	ASSERT_TRUE(run.stopped());
+	ASSERT_EQ(rename("f/abmf0010.16o", "away"), 0);
+	ASSERT_EQ(rename("other", "f/abmf0010.16o"), 0);
+	run.resume();
+	const Result r = run.finish();
+	EXPECT_EQ(r.out, "");
+	EXPECT_EQ(r.err, "f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: second name of abmf0010.16o, "
+			 "left: changed during the rename\n");
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(listing(), (Lines{"away: f/abmf0010.16o", "f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: other",
+				    "f/abmf0010.16o: other"}));
+}
+
+// A file takes the old name between the link and the move aside, and a
+// third one takes it again before the first is put back: nothing is
+// replaced, and the one put aside is left under its temporary name, said so.
+TEST_F(Rename, FallbackNeverPutsBackOverAThirdFile)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	make("f/abmf0010.16o");
+	make("second");
+	Stopped run({"-e", "trace=linkat,renameat", "-e", "inject=linkat:signal=SIGSTOP:when=1", "-e",
+		     "inject=renameat:signal=SIGSTOP:when=1"},
+		    {NOREPLACE_BIN, orvaneRenamePath, "f"});
+	ASSERT_TRUE(run.stopped()); // linked
+	ASSERT_EQ(rename("second", "f/abmf0010.16o"), 0);
+	run.resume();
+	ASSERT_TRUE(run.stopped()); // moved aside
+	make("f/abmf0010.16o: third");
+	run.resume();
+	const Result r = run.finish();
+	const std::string aside = ".orvane-rename." + std::to_string(run.pid) + ".1";
+	EXPECT_EQ(r.out, "f/abmf0010.16o -> f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "f/" + aside + ": not put back as abmf0010.16o: File exists\n");
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(listing(), (Lines{"f/" + aside + ": second",
+				    "f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: f/abmf0010.16o",
+				    "f/abmf0010.16o: third"}));
+}
+
+// -n foresees what the run meets in a folder as a whole: a read-only mount,
+// a folder the user may not write, a sticky folder's file of another
+// user's. Each case as root and as nobody, with -n and for real.
+TEST_F(Rename, DryRunForeseesWhatTheRunMeets)
+{
+	if (!isRoot() || !exists("/usr/bin/setpriv"))
+		GTEST_SKIP() << "needs root, and setpriv to drop it";
+	make("ro/abmf0010.16o");
+	make("closed/abmf0010.16o");
+	make("sticky/abmf0010.16o");
+	ASSERT_EQ(chmod(".", 0755), 0);
+	ASSERT_EQ(chmod("closed", 0555), 0);
+	ASSERT_EQ(chmod("sticky", 01777), 0);
+	const bool ro = runArgv("/bin/mount", {"mount", "--bind", "ro", "ro"}).status == 0 &&
+			runArgv("/bin/mount", {"mount", "-o", "remount,bind,ro", "ro"}).status == 0;
+	const Lines nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+	const struct {
+		const char *folder;
+		bool asNobody;
+		std::string err;
+	} cases[] = {
+	    {"ro", false, "ro/abmf0010.16o: not renamed: Read-only file system\n"},
+	    {"closed", true, "closed/abmf0010.16o: not renamed: Permission denied\n"},
+	    {"sticky", true, "sticky/abmf0010.16o: not renamed: Operation not permitted\n"},
+	};
+	for (const auto &c : cases) {
+		if (!ro && std::string(c.folder) == "ro")
+			continue;
+		for (const char *dry : {"-n", "--"}) {
+			Lines argv = c.asNobody ? nobody : Lines{};
+			argv.insert(argv.end(), {orvaneRenamePath, dry, c.folder});
+			const Result r = runArgv(argv[0], argv);
+			EXPECT_EQ(r.out, "") << c.folder << " " << dry;
+			EXPECT_EQ(r.err, c.err) << c.folder << " " << dry;
+			EXPECT_EQ(r.status, 1) << c.folder << " " << dry;
+		}
+	}
+	if (ro)
+		runArgv("/bin/umount", {"umount", "ro"});
+	EXPECT_EQ(countNames(".", ".rnx"), 0u);
+	if (!ro)
+		GTEST_SKIP() << "no read-only bind mount here";
 }
 
 // A folder that cannot be opened or searched is reported, whatever its name;
@@ -593,37 +952,98 @@ TEST_F(Rename, BindMountOfTheTreeInsideItselfIsWalkedOnce)
 	fs::create_directory("b/sub/loop");
 	if (runArgv("/bin/mount", {"mount", "--bind", "b", "b/sub/loop"}).status != 0)
 		GTEST_SKIP() << "mounting is not permitted here";
+	const Result dry = renamer({"-n", "b"});
 	const Result r = renamer({"b"});
 	runArgv("/bin/umount", {"umount", "b/sub/loop"});
 	EXPECT_EQ(r.out, "b/abmf0010.16o -> b/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
 			 "b/sub/brux0010.16o -> b/sub/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n");
 	EXPECT_EQ(r.err, "");
 	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(dry.out, r.out);
+	EXPECT_EQ(dry.err, "");
 }
 
-// SIGTERM while the record waits for its reader: the rename in hand is
+// Each signal that ends a process by default, bar those of its own faults,
+// sent while the record waits for its reader: the rename in hand is
 // finished, no other is made, every rename made is in the record, and the
-// run ends by the signal.
-TEST_F(Rename, SignalEndsTheRunWithTheRecordWhole)
+// run ends by the signal. One ignored when the run starts stays ignored.
+TEST_F(Rename, SignalsEndTheRunWithTheRecordWhole)
 {
-	for (const std::string &n : shortNames(5000))
+	const struct {
+		int sig;
+		bool ignored;
+	} cases[] = {{SIGTERM, false}, {SIGINT, false},  {SIGHUP, false},    {SIGUSR1, false},
+		     {SIGALRM, false}, {SIGPROF, false}, {SIGVTALRM, false}, {SIGIO, false},
+		     {SIGPWR, false},  {SIGSTKFLT, false}, {SIGRTMIN, false}, {SIGRTMAX, false},
+		     {SIGHUP, true}};
+	const Lines names = shortNames(1500);
+	for (const auto &c : cases) {
+		const std::string where = strsignal(c.sig) + std::string(c.ignored ? ", ignored" : "");
+		fs::remove_all("s");
+		for (const std::string &n : names)
+			make("s/" + n);
+		int out[2];
+		ASSERT_EQ(pipe(out), 0);
+		(void)fcntl(out[1], F_SETPIPE_SZ, 4096);
+		const std::string sig = std::to_string(c.sig);
+		const Lines argv = c.ignored ? Lines{"/bin/sh", "-c", "trap '' " + sig + "; exec \"$0\" \"$@\"",
+						     orvaneRenamePath, "s"}
+					     : Lines{orvaneRenamePath, "s"};
+		const pid_t pid = launch(argv, out[1], -1);
+		close(out[1]);
+		char first[4096];
+		const ssize_t n = read(out[0], first, sizeof first); // the record has begun
+		ASSERT_GT(n, 0) << where;
+		kill(pid, c.sig);
+		const std::string record = std::string(first, static_cast<size_t>(n)) + readAll(out[0]);
+		const int status = waitFor(pid);
+		const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
+		EXPECT_EQ(lines, countNames("s", ".rnx")) << where;
+		if (c.ignored) {
+			EXPECT_EQ(status, 0) << where;
+			EXPECT_EQ(lines, names.size()) << where;
+		} else {
+			EXPECT_EQ(status, 128 + c.sig) << where;
+			EXPECT_LT(lines, names.size()) << where;
+		}
+	}
+}
+
+// A second signal ends the run at once, even while the record waits for a
+// reader that does not read: the lines still waiting are lost then.
+TEST_F(Rename, SecondSignalEndsTheRunAtOnce)
+{
+	for (const std::string &n : shortNames(1500))
 		make("s/" + n);
 	int out[2];
 	ASSERT_EQ(pipe(out), 0);
-	const pid_t pid = start({orvaneRenamePath, "s"}, out[1]);
+	(void)fcntl(out[1], F_SETPIPE_SZ, 4096);
+	const pid_t pid = launch({orvaneRenamePath, "s"}, out[1], -1);
 	close(out[1]);
-	std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a full pipe stops it
+	char first[4096];
+	const ssize_t n = read(out[0], first, sizeof first);
+	ASSERT_GT(n, 0);
 	kill(pid, SIGTERM);
-	const std::string record = readAll(out[0]);
+	// the second once the first has been taken: two pending are one
+	const std::string status = "/proc/" + std::to_string(pid) + "/status";
+	for (bool pending = true; pending;) {
+		std::ifstream in(status);
+		std::string line;
+		while (std::getline(in, line) && line.compare(0, 7, "ShdPnd:") != 0) {
+		}
+		pending = (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+	}
+	kill(pid, SIGTERM);
+	const std::string record = std::string(first, static_cast<size_t>(n)) + readAll(out[0]);
 	EXPECT_EQ(waitFor(pid), 128 + SIGTERM);
-	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
-	EXPECT_EQ(lines, countNames("s", ".rnx"));
-	EXPECT_LT(lines, 5000u);
+	EXPECT_LT(static_cast<size_t>(std::count(record.begin(), record.end(), '\n')),
+		  countNames("s", ".rnx"));
 }
 
-// A record that cannot be written stops the run and names its last rename;
-// one closed from the start stops it before anything is renamed.
-TEST_F(Rename, RecordThatCannotBeWrittenStopsTheRun)
+// Where standard output fails, the record goes on on standard error, from
+// the first line not written whole, and no rename is made after; a standard
+// output closed from the start stops the run before anything is renamed.
+TEST_F(Rename, RecordThatCannotBeWrittenGoesOnOnStandardError)
 {
 	const Lines names = shortNames(2000);
 	for (const std::string &n : names)
@@ -633,47 +1053,106 @@ TEST_F(Rename, RecordThatCannotBeWrittenStopsTheRun)
 	EXPECT_EQ(closed.status, 1);
 	EXPECT_EQ(countNames("w", ".rnx"), 0u);
 
-	if (access("/dev/full", W_OK) != 0)
-		GTEST_SKIP() << "/dev/full is missing";
-	const Result full =
-	    runArgvWithStdout(orvaneRenamePath, {"orvane-rename", "w"}, "/dev/full");
-	const size_t renamed = countNames("w", ".rnx");
-	ASSERT_GT(renamed, 0u);
-	ASSERT_LT(renamed, names.size());
-	// the renames made are the first in the walk's order, up to the one named
-	for (size_t i = 0; i < names.size(); i++)
-		EXPECT_EQ(fs::exists("w/" + names[i]), i >= renamed) << names[i];
 	const std::string head = "orvane-rename: write error: No space left on device; "
-				 "last rename made: w/" +
-				 names[renamed - 1] + " -> ";
-	ASSERT_EQ(full.err.compare(0, head.size(), head), 0) << full.err;
-	EXPECT_TRUE(fs::exists(full.err.substr(head.size(), full.err.size() - head.size() - 1)));
-	EXPECT_EQ(full.status, 1);
+				 "the record goes on below\n";
+	// every rename made, in the walk's order, in one stream or the other
+	auto check = [&](const std::string &out, const Result &r) {
+		ASSERT_EQ(r.err.compare(0, head.size(), head), 0) << r.err.substr(0, 200);
+		const size_t whole = out.rfind('\n') + 1; // the cut line comes again
+		Lines record = linesOf(out.substr(0, whole));
+		const Lines rest = linesOf(r.err.substr(head.size()));
+		record.insert(record.end(), rest.begin(), rest.end());
+		const size_t renamed = countNames("w", ".rnx");
+		ASSERT_EQ(record.size(), renamed);
+		ASSERT_LT(renamed, names.size());
+		for (size_t i = 0; i < names.size(); i++) {
+			EXPECT_EQ(fs::exists("w/" + names[i]), i >= renamed) << names[i];
+			if (i < renamed) {
+				EXPECT_EQ(record[i].compare(0, names[i].size() + 6, "w/" + names[i] + " -> "), 0)
+				    << record[i];
+			}
+		}
+		EXPECT_EQ(r.status, 1);
+	};
+	if (access("/dev/full", W_OK) == 0)
+		check("", runArgvWithStdout(orvaneRenamePath, {"orvane-rename", "w"}, "/dev/full"));
+
+	// a disk that fills in the middle of a line
+	fs::remove_all("w");
+	for (const std::string &n : names)
+		make("w/" + n);
+	const Mounted disk("disk", "tmpfs", {"size=8k"});
+	if (!disk.why.empty())
+		GTEST_SKIP() << disk.why;
+	const int fd = open("disk/record", O_WRONLY | O_CREAT, 0644);
+	ASSERT_GE(fd, 0);
+	close(fd);
+	const Result r = runArgvWithStdout(orvaneRenamePath, {"orvane-rename", "w"}, "disk/record");
+	std::ostringstream out;
+	out << std::ifstream("disk/record").rdbuf();
+	ASSERT_NE(out.str().back(), '\n') << "the disk filled at a line's end";
+	check(out.str(), r);
+}
+
+// With standard output and standard error on one file, every line is
+// whole, in the order of the walk.
+TEST_F(Rename, RecordAndMessagesInOneFileStayWhole)
+{
+	for (int d = 0; d < 1500; d++)
+		for (const char *name : {"/abmf0010.16o", "/xxxx0010.16o"})
+			make("s/d" + std::to_string(1000 + d) + name);
+	const Result dry = renamer({"-n", "s"});
+	Lines expected;
+	const Lines renames = linesOf(dry.out), left = linesOf(dry.err);
+	ASSERT_EQ(renames.size(), left.size());
+	for (size_t i = 0; i < renames.size(); i++)
+		expected.insert(expected.end(), {renames[i], left[i]});
+
+	const int fd = open("both", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	ASSERT_GE(fd, 0);
+	EXPECT_EQ(waitFor(launch({orvaneRenamePath, "s"}, fd, fd)), 1);
+	close(fd);
+	std::ostringstream both;
+	both << std::ifstream("both").rdbuf();
+	EXPECT_EQ(linesOf(both.str()), expected);
 }
 
 // The tree and 2,000 more files renamed by eight threads end as with one,
 // and print the same lines, whole, only in another order.
+// So do four threads over 150 folders, each with files beside a subfolder,
+// with ten descriptors in all.
 TEST_F(Rename, ParallelRunEndsAsARunOfOne)
 {
-	for (const char *copy : {"one", "eight"}) {
+	if (!exists("/usr/bin/prlimit"))
+		GTEST_SKIP() << "prlimit is missing";
+	for (const char *copy : {"one", "eight", "short"}) {
 		ASSERT_EQ(mkdir(copy, 0777), 0);
 		ASSERT_EQ(chdir(copy), 0);
 		makeTree();
 		for (int d = 0; d < 20; d++)
 			for (const std::string &n : shortNames(100))
 				make("tree/" + std::to_string(d) + "/" + n);
+		for (int d = 0; d < 150; d++)
+			for (const char *n : {"/abmf0010.16o", "/n/brux0010.16o", "/zimm0010.16o"})
+				make("tree/f" + std::to_string(d) + n);
 		ASSERT_EQ(chdir(".."), 0);
 	}
 	ASSERT_EQ(chdir("one"), 0);
 	const Result one = renamer({"tree"});
 	const Lines oneAfter = listing();
-	ASSERT_EQ(chdir("../eight"), 0);
-	const Result eight = renamer({"-j", "8", "tree"});
-	EXPECT_EQ(listing(), oneAfter);
+	for (const char *copy : {"eight", "short"}) {
+		ASSERT_EQ(chdir((std::string("../") + copy).c_str()), 0);
+		const Result r =
+		    copy == std::string("eight")
+			? renamer({"-j", "8", "tree"})
+			: runArgv("/usr/bin/prlimit",
+				  {"prlimit", "--nofile=10:10", orvaneRenamePath, "-j", "4", "tree"});
+		EXPECT_EQ(listing(), oneAfter) << copy;
+		EXPECT_EQ(sorted(r.out), sorted(one.out)) << copy;
+		EXPECT_EQ(sorted(r.err), sorted(one.err)) << copy;
+		EXPECT_EQ(r.status, one.status) << copy;
+	}
 	ASSERT_EQ(chdir(".."), 0);
-	EXPECT_EQ(sorted(eight.out), sorted(one.out));
-	EXPECT_EQ(sorted(eight.err), sorted(one.err));
-	EXPECT_EQ(eight.status, one.status);
 }
 
 // SIGTERM to a parallel run whose renames each wait a millisecond, as on a
@@ -762,6 +1241,155 @@ TEST_F(Rename, ProgressLineStaysAtTheFootOfATerminal)
 	EXPECT_TRUE(seen) << last;
 	EXPECT_EQ(last.find("folders,"), std::string::npos) << last;
 	EXPECT_NE(last.find("END 1"), std::string::npos) << last;
+}
+
+// A file system that gives no entry's type (ext4 without filetype, as XFS
+// without ftype and some NFS listings) and no birth times (128-byte inodes):
+// an entry whose type cannot be asked for is reported, file or folder by
+// its name, and a folder met twice is said to be skipped.
+TEST_F(Rename, EntriesOfUnknownTypeAreReported)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	const Mounted m("m", "ext4", {"-O", "^filetype", "-I", "128"});
+	if (!m.why.empty())
+		GTEST_SKIP() << m.why;
+	for (const char *f : {"m/t/abmf0010.16o", "m/t/brux0010.16o", "m/t/sub/zimm0010.16o", "m/t/wtzr0010.16o"})
+		make(f);
+	const Result r = runArgv("/usr/bin/strace",
+				 {"strace", "-f", "-qq", "-o", "/dev/null", "-E", noLeakCheck, "-P",
+				  "brux0010.16o", "-P", "sub", "-e", "trace=newfstatat", "-e",
+				  "inject=newfstatat:error=EIO", orvaneRenamePath, "m/t", "m"});
+	EXPECT_EQ(r.out, "m/t/abmf0010.16o -> m/t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
+			 "m/t/wtzr0010.16o -> m/t/WTZR00DEU_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "m/t/brux0010.16o: not renamed: Input/output error\n"
+			 "m/t/sub: not walked: Input/output error\n"
+			 "m/t: not walked: walked already\n");
+	EXPECT_EQ(r.status, 1);
+	EXPECT_TRUE(fs::exists("m/t/sub/zimm0010.16o"));
+}
+
+// A folder made during the run on the inode number of one walked before is
+// a new folder, told by its birth time, and walked.
+TEST_F(Rename, FolderOnARecycledInodeIsWalked)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	const Mounted m("m", "ext4", {});
+	if (!m.why.empty())
+		GTEST_SKIP() << m.why;
+	make("m/p/a/abmf0010.16o");
+	struct stat a;
+	ASSERT_EQ(stat("m/p/a", &a), 0);
+	// stopped after its message about "gate", when the walk of a is done
+	Stopped run({"-e", "trace=write", "-e", "inject=write:signal=SIGSTOP:when=1"},
+		    {orvaneRenamePath, "m/p/a", "gate", "m/p/b"});
+	ASSERT_TRUE(run.stopped());
+	fs::remove_all("m/p/a");
+	ASSERT_EQ(mkdir("m/p/b", 0755), 0);
+	make("m/p/b/brux0010.16o");
+	struct stat b;
+	ASSERT_EQ(stat("m/p/b", &b), 0);
+	run.resume();
+	const Result r = run.finish();
+	if (b.st_ino != a.st_ino)
+		GTEST_SKIP() << "the file system gave the new folder another inode";
+	EXPECT_EQ(r.out, "m/p/a/abmf0010.16o -> m/p/a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
+			 "m/p/b/brux0010.16o -> m/p/b/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "gate: not renamed: No such file or directory\n");
+	EXPECT_EQ(r.status, 1);
+}
+
+// The walk is deep, its ancestors' descriptors closed for want of more, when
+// a folder in the middle is moved away and another takes its place: the
+// walk finds the folder it left by name, checked by device and inode, and
+// renames its last files there, not in the folder it came back through.
+TEST_F(Rename, FolderClosedForWantOfDescriptorsIsFoundAgain)
+{
+	if (!exists("/usr/bin/strace") || !exists("/usr/bin/prlimit"))
+		GTEST_SKIP() << "strace or prlimit is missing";
+	std::string deep = "d/a/b";
+	for (int level = 0; level < 12; level++)
+		deep += "/" + std::to_string(level);
+	make(deep + "/brux0010.16o");
+	make("d/a/zimm0010.16o"); // after b in byte order
+	make("moved/zimm0010.16o");
+	Stopped run({"-P", "brux0010.16o", "-e", "trace=renameat2", "-e",
+		     "inject=renameat2:signal=SIGSTOP:when=1"},
+		    {"/usr/bin/prlimit", "--nofile=20:20", orvaneRenamePath, "d"});
+	ASSERT_TRUE(run.stopped());
+	ASSERT_EQ(rename("d/a/b", "moved/b"), 0);
+	run.resume();
+	const Result r = run.finish();
+	EXPECT_EQ(r.out, deep + "/brux0010.16o -> " + deep + "/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n" +
+			     "d/a/zimm0010.16o -> d/a/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+	EXPECT_TRUE(fs::exists("moved/zimm0010.16o"));
+}
+
+// Two file systems whose roots share an inode number, and that give no birth
+// times, are two folders.
+TEST_F(Rename, RootsOfTwoFileSystemsAreTwoFolders)
+{
+	const Mounted one("one", "ext4", {"-I", "128"}), two("two", "ext4", {"-I", "128"});
+	if (!one.why.empty() || !two.why.empty())
+		GTEST_SKIP() << one.why << two.why;
+	make("one/abmf0010.16o");
+	make("two/abmf0010.16o");
+	const Result r = renamer({"-n", "one", "two"});
+	EXPECT_EQ(r.out, "one/abmf0010.16o -> one/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n"
+			 "two/abmf0010.16o -> two/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+}
+
+// A record line written to a terminal of its own is there as soon as its
+// rename is made, not with the next one.
+TEST_F(Rename, RecordOnATerminalComesLineByLine)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	make("s/abmf0010.16o");
+	make("s/brux0010.16o");
+	const int master = posix_openpt(O_RDWR | O_NOCTTY);
+	ASSERT_GE(master, 0);
+	ASSERT_EQ(grantpt(master), 0);
+	ASSERT_EQ(unlockpt(master), 0);
+	const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+	ASSERT_GE(terminal, 0);
+	struct termios raw;
+	ASSERT_EQ(tcgetattr(terminal, &raw), 0);
+	cfmakeraw(&raw);
+	ASSERT_EQ(tcsetattr(terminal, TCSANOW, &raw), 0);
+	int log[2];
+	ASSERT_EQ(pipe2(log, O_CLOEXEC), 0);
+	// stopped when the second file is renamed, before its line is written
+	const pid_t tracer = launch({"strace", "-f", "-qq", "-o", "/dev/fd/3", "-E", noLeakCheck, "-P",
+				     "brux0010.16o", "-e", "trace=renameat2", "-e",
+				     "inject=renameat2:signal=SIGSTOP:when=1", orvaneRenamePath, "s"},
+				    terminal, -1, log[1]);
+	close(log[1]);
+	close(terminal);
+	FILE *strace = fdopen(log[0], "r");
+	char line[4096];
+	pid_t pid = 0;
+	while (pid == 0 && fgets(line, sizeof line, strace) != nullptr)
+		if (strstr(line, "--- stopped by SIGSTOP ---") != nullptr)
+			pid = atoi(line);
+	ASSERT_NE(pid, 0);
+	const std::string first = "s/abmf0010.16o -> s/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n";
+	std::string shown(first.size() + 1, '\0');
+	(void)fcntl(master, F_SETFL, O_NONBLOCK);
+	const ssize_t n = read(master, shown.data(), shown.size());
+	EXPECT_EQ(shown.substr(0, n > 0 ? static_cast<size_t>(n) : 0), first);
+	kill(pid, SIGCONT);
+	(void)fcntl(master, F_SETFL, 0);
+	while (fgetc(strace) != EOF) {
+	}
+	fclose(strace);
+	EXPECT_EQ(waitFor(tracer), 0);
+	close(master);
 }
 
 } // namespace
