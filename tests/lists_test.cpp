@@ -1,6 +1,6 @@
 // Station lists as orvane-rename -c reads them, and the indexed catalogue.
 // The lists read stay in the process, so each row reads its lists in a child
-// of its own, in a folder of its own.
+// of its own, in a folder of its own, all in one call as the renamer does.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -18,8 +18,6 @@
 
 #include "lists.h"
 #include "orvane.h"
-
-int readStationList(const char *path);
 
 #include "folder.h"
 
@@ -57,8 +55,9 @@ Files with(Files files, const Files &more)
 struct Row {
 	const char *what;
 	Files files;                    // a path ending in '/' is a folder; "->X" a link to X
-	std::vector<std::string> lists; // read in this order until one fails
-	std::string returns, err;
+	std::vector<std::string> lists; // read in this order
+	int status;                     // the renamer's: 2 when the lists stop the run
+	std::string err;
 	std::string lookups; // code=name, or code=- for none
 };
 
@@ -69,50 +68,50 @@ void PrintTo(const Row &row, std::ostream *os)
 
 // clang-format off
 const Row rows[] = {
-    {"one per line", {{"l", "ABMF00GLP\nzimm00CHE\n"}}, {"l"}, "0", "",
+    {"one per line", {{"l", "ABMF00GLP\nzimm00CHE\n"}}, {"l"}, 0, "",
      "abmf=abmf00GLP zimm=zimm00CHE ABMF=- Zimm=- abm=- xxxx=-"},
-    {"several per line", {{"l", " ABMF00GLP ZIMM00CHE,ALGO00CAN;\tWTZR00DEU,\n"}}, {"l"}, "0", "",
+    {"several per line", {{"l", " ABMF00GLP ZIMM00CHE,ALGO00CAN;\tWTZR00DEU,\n"}}, {"l"}, 0, "",
      "abmf=abmf00GLP zimm=zimm00CHE algo=algo00CAN wtzr=wtzr00DEU"},
     {"table with data", {{"l", "#Name,X,Y\nABMF00GLP,2919786.0,-5383745.0\nALIC00AUS ZIMM00CHE 5\n"}},
-     {"l"}, "0", "", "abmf=abmf00GLP alic=alic00AUS zimm=-"},
+     {"l"}, 0, "", "abmf=abmf00GLP alic=alic00AUS zimm=-"},
     {"Windows text and comments",
      {{"l", "\xEF\xBB\xBF" "ABMF00GLP\r\n% note\r\n\r\n \t\r\n  # note\r\n,;\r\nZIMM00CHE"}},
-     {"l"}, "0", "", "abmf=abmf00GLP zimm=zimm00CHE"},
-    {"site log", {{"abmf.log", siteLog("ABMF00GLP")}}, {"abmf.log"}, "0", "", "abmf=abmf00GLP zimm=-"},
+     {"l"}, 0, "", "abmf=abmf00GLP zimm=zimm00CHE"},
+    {"site log", {{"abmf.log", siteLog("ABMF00GLP")}}, {"abmf.log"}, 0, "", "abmf=abmf00GLP zimm=-"},
     {"folder, later date wins",
      with(moved, {{"logs/zimm00che_20100101.log", siteLog("ZIMM00CHE")}, {"logs/v1.txt", v1Log},
 		  {"logs/sub.log/", ""}, {"v1.log", v1Log}, {"logs/link.log", "->../v1.log"}}),
-     {"logs"}, "0", note, "abmf=abmf00FRA zimm=zimm00CHE"},
-    {"same name in two lists", {{"a", "ABMF00GLP\n"}, {"b", "abmf00GLP\n"}}, {"a", "b"}, "0 0", "",
+     {"logs"}, 0, note, "abmf=abmf00FRA zimm=zimm00CHE"},
+    {"same name in two lists", {{"a", "ABMF00GLP\n"}, {"b", "abmf00GLP\n"}}, {"a", "b"}, 0, "",
      "abmf=abmf00GLP"},
 
-    {"bad line", {{"l", "ABMF00GLP\r\n\r\nABMF0GLP,1.0\r\n"}}, {"l"}, "-1",
+    {"bad line", {{"l", "ABMF00GLP\r\n\r\nABMF0GLP,1.0\r\n"}}, {"l"}, 2,
      "l:3: not a station name: 'ABMF0GLP'\n", ""},
-    {"first field no name", {{"l", "site ABMF00GLP\n"}}, {"l"}, "-1",
+    {"first field no name", {{"l", "site ABMF00GLP\n"}}, {"l"}, 2,
      "l:1: not a station name: 'site'\n", ""},
-    {"unreadable", {}, {"nolist.txt"}, "-1", "nolist.txt: not read: No such file or directory\n", ""},
-    {"version 1 site log", {{"abmf.log", v1Log}}, {"abmf.log"}, "-1",
+    {"unreadable", {}, {"nolist.txt"}, 2, "nolist.txt: not read: No such file or directory\n", ""},
+    {"version 1 site log", {{"abmf.log", v1Log}}, {"abmf.log"}, 2,
      "abmf.log:3: version 1 site log, with no country code: 'ABMF'\n", ""},
-    {"empty Nine Character ID", {{"abmf.log", "Nine Character ID:  \n"}}, {"abmf.log"}, "-1",
+    {"empty Nine Character ID", {{"abmf.log", "Nine Character ID:  \n"}}, {"abmf.log"}, 2,
      "abmf.log:1: not a station name: ''\n", ""},
     {"log with no Nine Character ID", with(moved, {{"logs/notes.log", "ABMF00GLP\n"}}), {"logs/"},
-     "-1", "logs/notes.log: no 'Nine Character ID' line\n", ""},
-    {"version 1 log in a folder", with(moved, {{"logs/zimm_20100101.log", v1Log}}), {"logs"}, "-1",
+     2, "logs/notes.log: no 'Nine Character ID' line\n", ""},
+    {"version 1 log in a folder", with(moved, {{"logs/zimm_20100101.log", v1Log}}), {"logs"}, 2,
      "logs/zimm_20100101.log:3: version 1 site log, with no country code: 'ABMF'\n", ""},
-    {"conflict in one list", {{"l", "ABMF00GLP\nabmf00GLP\nABMF01GLP\n"}}, {"l"}, "-1",
+    {"conflict in one list", {{"l", "ABMF00GLP\nabmf00GLP\nABMF01GLP\n"}}, {"l"}, 2,
      "l:3: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n", ""},
     {"conflict across lists", {{"a", "ABMF00GLP\n"}, {"b", "ZIMM00CHE\nABMF00FRA\n"}}, {"a", "b"},
-     "0 -1", "b:2: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n", ""},
-    {"conflict with a folder's winner", with(moved, {{"b", "ABMF00GLP\n"}}), {"logs", "b"}, "0 -1",
+     2, "b:2: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n", ""},
+    {"conflict with a folder's winner", with(moved, {{"b", "ABMF00GLP\n"}}), {"logs", "b"}, 2,
      note + "b:1: 'ABMF00GLP' conflicts with 'ABMF00FRA' of logs/abmf00fra_20200101.log:5\n", ""},
     {"folder's winner in conflict, no note", with(moved, {{"a", "ABMF00GLP\n"}}), {"a", "logs"},
-     "0 -1", "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n", ""},
+     2, "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n", ""},
     {"two names of one date",
      {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
-      {"logs/abmf00glp_20200101.log", siteLog("ABMF00GLP")}}, {"logs"}, "-1",
+      {"logs/abmf00glp_20200101.log", siteLog("ABMF00GLP")}}, {"logs"}, 2,
      "logs/abmf00glp_20200101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
      "logs/abmf00fra_20200101.log:5\n", ""},
-    {"no date", {{"logs/abmf.log", siteLog("ABMF00GLP")}, moved[0]}, {"logs"}, "-1",
+    {"no date", {{"logs/abmf.log", siteLog("ABMF00GLP")}, moved[0]}, {"logs"}, 2,
      "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of logs/abmf.log:5\n",
      ""},
 };
@@ -134,7 +133,7 @@ void make(const Files &files)
 	}
 }
 
-// What a child saw: the returns, the lookups, then standard error.
+// What a child saw: the status, the lookups, then standard error.
 std::vector<std::string> readInChild(const Row &row)
 {
 	std::vector<std::string> codes;
@@ -146,19 +145,13 @@ std::vector<std::string> readInChild(const Row &row)
 	const pid_t pid = fork();
 	if (pid == 0) {
 		dup2(open("stderr", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-		std::string returns, found;
-		for (const std::string &list : row.lists) {
-			const int r = readStationList(list.c_str());
-			returns += returns.empty() ? "" : " ";
-			returns += std::to_string(r);
-			if (r != 0)
-				break;
-		}
+		const int status = readStationLists(row.lists) ? 0 : 2;
+		std::string found;
 		for (const std::string &code : codes) {
 			const char *name = listedName(code.c_str());
 			found += (found.empty() ? "" : " ") + code + "=" + (name ? name : "-");
 		}
-		std::ofstream("report") << returns << '\n' << found << '\n';
+		std::ofstream("report") << status << '\n' << found << '\n';
 		_exit(0);
 	}
 	int status = -1;
@@ -179,7 +172,7 @@ TEST_P(Lists, ReadAsTheRenamerDoes)
 	const Row &row = GetParam();
 	make(row.files);
 	const std::vector<std::string> seen = readInChild(row);
-	EXPECT_EQ(seen[0], row.returns);
+	EXPECT_EQ(seen[0], std::to_string(row.status));
 	EXPECT_EQ(seen[1], row.lookups);
 	EXPECT_EQ(seen[2], row.err);
 }
@@ -224,10 +217,10 @@ TEST(Speed, TenThousandNamesReadInMilliseconds)
 	std::ofstream(path) << list;
 
 	const auto start = std::chrono::steady_clock::now();
-	const int result = readStationList(path);
+	const bool read = readStationLists({path});
 	const auto took = std::chrono::steady_clock::now() - start;
 	unlink(path);
-	ASSERT_EQ(result, 0);
+	ASSERT_TRUE(read);
 	EXPECT_LT(took, std::chrono::milliseconds(50));
 	for (const std::string &code : codes) {
 		const char *name = listedName(code.c_str());
