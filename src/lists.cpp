@@ -297,24 +297,30 @@ static char *readAndClose(int fd, const char *path, size_t *size)
 	return text;
 }
 
+/* A list is names, not data: no more than this is read of one, so that a
+ * device or an endless pipe named by mistake cannot take the machine's
+ * memory. */
+static const size_t listLimit = (size_t)64 << 20;
+
 /* The whole file at once, so that a list costs a read or two however long
- * it is. NULL with errno set. */
+ * it is, into one buffer of the limit and a byte: the pages never written
+ * are never held. NULL with errno set, EFBIG past the limit. */
 static char *readWhole(int fd, size_t *size)
 {
 	struct stat st;
-	size_t room = fstat(fd, &st) == 0 && st.st_size > 0 ? (size_t)st.st_size + 1 : 65536;
-	char *text = static_cast<char *>(malloc(room));
-	size_t n = 0;
 
-	while (text != NULL) {
-		if (n == room) {
-			char *more = static_cast<char *>(realloc(text, 2 * room));
-			if (more == NULL)
-				break;
-			text = more;
-			room *= 2;
-		}
-		const ssize_t got = read(fd, text + n, room - n);
+	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (uintmax_t)st.st_size > listLimit) {
+		errno = EFBIG;
+		return NULL;
+	}
+	char *text = static_cast<char *>(malloc(listLimit + 1));
+	if (text == NULL) {
+		errno = ENOMEM;
+		return NULL;
+	}
+	size_t n = 0;
+	while (n <= listLimit) {
+		const ssize_t got = read(fd, text + n, listLimit + 1 - n);
 		if (got > 0) {
 			n += (size_t)got;
 		} else if (got == 0) {
@@ -328,7 +334,7 @@ static char *readWhole(int fd, size_t *size)
 		}
 	}
 	free(text);
-	errno = ENOMEM;
+	errno = EFBIG;
 	return NULL;
 }
 
@@ -697,7 +703,10 @@ static int conflict(const struct Listed *later, const struct Listed *earlier)
 
 static int notRead(const char *file, int err)
 {
-	(void)fprintf(stderr, "%s: not read: %s\n", file, strerror(err));
+	if (err == EFBIG)
+		(void)fprintf(stderr, "%s: not read: larger than 64 MiB\n", file);
+	else
+		(void)fprintf(stderr, "%s: not read: %s\n", file, strerror(err));
 	return -1;
 }
 

@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
+#include "folder.h"
 #include "lists.h"
 #include "orvane.h"
-
-#include "folder.h"
+#include "run.h"
 
 namespace
 {
@@ -117,6 +117,16 @@ const Row rows[] = {
 };
 // clang-format on
 
+// A row's test name: its description, letters and digits kept.
+template <class T> std::string nameOf(const ::testing::TestParamInfo<T> &info)
+{
+	std::string name = info.param.what;
+	for (char &c : name)
+		if (!isalnum((unsigned char)c))
+			c = '_';
+	return name;
+}
+
 class Lists : public InOwnFolder<::testing::TestWithParam<Row>>
 {
 };
@@ -177,14 +187,53 @@ TEST_P(Lists, ReadAsTheRenamerDoes)
 	EXPECT_EQ(seen[2], row.err);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Lists, ::testing::ValuesIn(rows),
-			 [](const ::testing::TestParamInfo<Row> &info) {
-				 std::string name = info.param.what;
-				 for (char &c : name)
-					 if (!isalnum((unsigned char)c))
-						 c = '_';
-				 return name;
-			 });
+INSTANTIATE_TEST_SUITE_P(Rows, Lists, ::testing::ValuesIn(rows), nameOf<Row>);
+
+// The renamer itself, over a tree t with one candidate and under a limit of
+// 80 MiB of address space: a list may take 64 MiB and no more. A candidate
+// beside the tree must be left whatever the lists do.
+struct RunRow {
+	const char *what;
+	Files files;
+	std::vector<std::string> args; // before "t"
+	std::string out, err;
+	int status;
+};
+
+void PrintTo(const RunRow &row, std::ostream *os)
+{
+	*os << row.what;
+}
+
+const RunRow runs[] = {
+    {"endless list", {}, {"-c", "/dev/zero"}, "", "/dev/zero: not read: larger than 64 MiB\n", 2},
+};
+
+class Runs : public InOwnFolder<::testing::TestWithParam<RunRow>>
+{
+};
+
+TEST_P(Runs, AsTheRenamerEnds)
+{
+	const RunRow &row = GetParam();
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+	make(with(row.files, {{"t/abmf0010.16o", "t"}, {"abmf0010.16o", "beside"}}));
+	std::vector<std::string> argv = {"prlimit", "--as=83886080", orvaneRenamePath};
+#ifdef ORVANE_SANITIZE
+	argv.erase(argv.begin() + 1); // the sanitizers' shadow memory takes terabytes
+#endif
+	argv.insert(argv.end(), row.args.begin(), row.args.end());
+	argv.push_back("t");
+	const Result r = runArgv("/usr/bin/prlimit", argv);
+	EXPECT_EQ(r.out, row.out);
+	EXPECT_EQ(r.err, row.err);
+	EXPECT_EQ(r.status, row.status);
+	EXPECT_TRUE(fs::is_regular_file("abmf0010.16o"));
+	EXPECT_EQ(fs::is_regular_file("t/abmf0010.16o"), row.status != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Runs, ::testing::ValuesIn(runs), nameOf<RunRow>);
 
 TEST(Catalogue, IndexAnswersAsTheScan)
 {
