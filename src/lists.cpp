@@ -58,6 +58,15 @@ struct Folder {
 	size_t count;
 };
 
+/* Text of a list as a message shows it, in single quotes: at most its first
+ * quotedBytes bytes, cut before a UTF-8 sequence rather than inside one, and
+ * the control bytes and the backslash as \xHH, so that a message stays one
+ * short line whatever the list holds. */
+enum { quotedBytes = 40 };
+struct Quoted {
+	char text[4 * quotedBytes + 48];
+};
+
 static struct Map listed;
 static struct Listed *names;
 static size_t nameCount, nameRoom;
@@ -92,6 +101,7 @@ static int isDigit(char c);
 static int isUpper(char c);
 static int isLower(char c);
 static int notName(const char *file, size_t line, const char *text, size_t n);
+static struct Quoted quote(const char *text, size_t n);
 static void takeName(const char *file, size_t line, const char *text, struct Listed *n);
 static uint32_t dateOf(const char *name);
 static int keepWinners(struct Folder *f);
@@ -357,8 +367,8 @@ static int readSiteLog(const char *text, const char *end, const char *file, stru
 		value = findLabel(text, end, "Four Character ID", &line, &valueEnd);
 		if (value == NULL)
 			return 1;
-		(void)fprintf(stderr, "%s:%zu: version 1 site log, with no country code: '%.*s'\n",
-			      file, line, (int)(valueEnd - value), value);
+		(void)fprintf(stderr, "%s:%zu: version 1 site log, with no country code: %s\n",
+			      file, line, quote(value, (size_t)(valueEnd - value)).text);
 		return -1;
 	}
 	if (!isStationName(value, (size_t)(valueEnd - value)))
@@ -450,8 +460,34 @@ static int isLower(char c)
 
 static int notName(const char *file, size_t line, const char *text, size_t n)
 {
-	(void)fprintf(stderr, "%s:%zu: not a station name: '%.*s'\n", file, line, (int)n, text);
+	(void)fprintf(stderr, "%s:%zu: not a station name: %s\n", file, line, quote(text, n).text);
 	return -1;
+}
+
+static struct Quoted quote(const char *text, size_t n)
+{
+	struct Quoted q;
+	size_t shown = n;
+
+	if (n > quotedBytes) {
+		shown = quotedBytes;
+		while (shown > 0 && ((unsigned char)text[shown] & 0xC0) == 0x80)
+			shown--;
+	}
+	char *p = q.text;
+	*p++ = '\'';
+	for (size_t i = 0; i < shown; i++) {
+		const unsigned char c = (unsigned char)text[i];
+		if (c < 0x20 || c == 0x7F || c == '\\')
+			p += snprintf(p, 5, "\\x%02x", c);
+		else
+			*p++ = (char)c;
+	}
+	*p++ = '\'';
+	*p = '\0';
+	if (shown < n)
+		(void)snprintf(p, 40, " (first %zu of %zu bytes)", shown, n);
+	return q;
 }
 
 /* Short names are in lower case, so the key is too: ABMF00GLP and abmf00GLP

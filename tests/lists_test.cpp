@@ -25,6 +25,7 @@ namespace
 {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using Files = std::vector<std::pair<std::string, std::string>>;
 
 // The IGS layout: the Nine Character ID on line 5, and after it a name on a
@@ -87,6 +88,11 @@ const Row rows[] = {
 
     {"bad line", {{"l", "ABMF00GLP\r\n\r\nABMF0GLP,1.0\r\n"}}, {"l"}, 2,
      "l:3: not a station name: 'ABMF0GLP'\n", ""},
+    {"control bytes shown escaped", {{"l", "ABMF00GLP\nA\0B\rC\\\x7f\xc3\xa9\n"s}}, {"l"}, 2,
+     "l:2: not a station name: 'A\\x00B\\x0dC\\x5c\\x7f\xc3\xa9'\n", ""},
+    {"long word cut before a character",
+     {{"l", "ABMF00GLP\n" + std::string(39, 'A') + "\xc3\xa9" + std::string(4999959, 'A')}}, {"l"}, 2,
+     "l:2: not a station name: '" + std::string(39, 'A') + "' (first 39 of 5000000 bytes)\n", ""},
     {"first field no name", {{"l", "site ABMF00GLP\n"}}, {"l"}, 2,
      "l:1: not a station name: 'site'\n", ""},
     {"unreadable", {}, {"nolist.txt"}, 2, "nolist.txt: not read: No such file or directory\n", ""},
