@@ -16,6 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "lists.h"
 #include "orvane.h"
 #include "rename.h"
@@ -79,6 +82,7 @@ static size_t keptCount, keptRoom;
 static struct Map catalogue;
 
 int readStationList(const char *path);
+static bool readBefore(int fd);
 static int readFolder(int fd, const char *path);
 static int listLogs(DIR *dir, struct Folder *f);
 static int isLogName(const char *name);
@@ -142,9 +146,11 @@ int readStationList(const char *path)
 {
 	int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 	if (fd >= 0)
-		return readFolder(fd, path);
+		return readBefore(fd) ? close(fd) : readFolder(fd, path);
 	if (errno == ENOTDIR)
 		fd = open(path, O_RDONLY | O_CLOEXEC);
+	if (fd >= 0 && readBefore(fd))
+		return close(fd);
 
 	size_t size;
 	char *text = readAndClose(fd, path, &size);
@@ -166,6 +172,22 @@ int readStationList(const char *path)
 		result = readTextList(begin, text + size, file);
 	free(text);
 	return result;
+}
+
+/* Whether the file or folder open on fd was read already, named another way
+ * or named again: its notes would come twice, and its names change nothing. */
+static bool readBefore(int fd)
+{
+	static std::vector<std::pair<dev_t, ino_t>> read;
+	struct stat st;
+
+	if (fstat(fd, &st) != 0)
+		return false;
+	const std::pair<dev_t, ino_t> id(st.st_dev, st.st_ino);
+	if (std::find(read.begin(), read.end(), id) != read.end())
+		return true;
+	read.push_back(id);
+	return false;
 }
 
 /* Every regular .log file of the folder, not below it, as a site log. */

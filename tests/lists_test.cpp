@@ -83,6 +83,7 @@ const Row rows[] = {
      with(moved, {{"logs/zimm00che_20100101.log", siteLog("ZIMM00CHE")}, {"logs/v1.txt", v1Log},
 		  {"logs/sub.log/", ""}, {"v1.log", v1Log}, {"logs/link.log", "->../v1.log"}}),
      {"logs"}, 0, note, "abmf=abmf00FRA zimm=zimm00CHE"},
+    {"folder named twice, read once", moved, {"logs", "./logs/"}, 0, note, "abmf=abmf00FRA"},
     {"same name in two lists", {{"a", "ABMF00GLP\n"}, {"b", "abmf00GLP\n"}}, {"a", "b"}, 0, "",
      "abmf=abmf00GLP"},
 
