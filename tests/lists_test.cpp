@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <stdarg.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,7 +57,8 @@ Files with(Files files, const Files &more)
 
 struct Row {
 	const char *what;
-	Files files;                    // a path ending in '/' is a folder; "->X" a link to X
+	Files files; // a path ending in '/' is a folder; "->X" a link to X; "swap->X" a file
+		     // swapped for a link to X as the lists' reader opens it
 	std::vector<std::string> lists; // read in this order
 	int status;                     // the renamer's: 2 when the lists stop the run
 	std::string err;
@@ -84,6 +87,9 @@ const Row rows[] = {
 		  {"logs/sub.log/", ""}, {"v1.log", v1Log}, {"logs/link.log", "->../v1.log"}}),
      {"logs"}, 0, note, "abmf=abmf00FRA zimm=zimm00CHE"},
     {"folder named twice, read once", moved, {"logs", "./logs/"}, 0, note, "abmf=abmf00FRA"},
+    {"one undated log among agreeing ones",
+     {{"logs/abmf.log", siteLog("ABMF00GLP")}, {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}},
+     {"logs"}, 0, "", "abmf=abmf00GLP"},
     {"same name in two lists", {{"a", "ABMF00GLP\n"}, {"b", "abmf00GLP\n"}}, {"a", "b"}, 0, "",
      "abmf=abmf00GLP"},
 
@@ -94,6 +100,10 @@ const Row rows[] = {
     {"long word cut before a character",
      {{"l", "ABMF00GLP\n" + std::string(39, 'A') + "\xc3\xa9" + std::string(4999959, 'A')}}, {"l"}, 2,
      "l:2: not a station name: '" + std::string(39, 'A') + "' (first 39 of 5000000 bytes)\n", ""},
+    {"name of ten characters", {{"l", "ABMF00GLP\nZIMM00CHEX\n"}}, {"l"}, 2,
+     "l:2: not a station name: 'ZIMM00CHEX'\n", ""},
+    {"digit in the country code", {{"l", "ABMF00GLP\nZIMM00CH3\n"}}, {"l"}, 2,
+     "l:2: not a station name: 'ZIMM00CH3'\n", ""},
     {"first field no name", {{"l", "site ABMF00GLP\n"}}, {"l"}, 2,
      "l:1: not a station name: 'site'\n", ""},
     {"unreadable", {}, {"nolist.txt"}, 2, "nolist.txt: not read: No such file or directory\n", ""},
@@ -118,6 +128,14 @@ const Row rows[] = {
       {"logs/abmf00glp_20200101.log", siteLog("ABMF00GLP")}}, {"logs"}, 2,
      "logs/abmf00glp_20200101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
      "logs/abmf00fra_20200101.log:5\n", ""},
+    {"date of seven digits is none",
+     {{"logs/abmf00fra_2020101.log", siteLog("ABMF00FRA")}, moved[1]}, {"logs"}, 2,
+     "logs/abmf00glp_20150101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
+     "logs/abmf00fra_2020101.log:5\n", ""},
+    {"log swapped for a link as it is opened",
+     with(moved, {{"logs/zimm00che_20200101.log", "swap->../zimm.log"}, {"zimm.log", siteLog("ZIMM00CHE")}}),
+     {"logs"}, 2, "logs/zimm00che_20200101.log: not read: Too many levels of symbolic links\n",
+     "abmf=- zimm=-"},
     {"no date", {{"logs/abmf.log", siteLog("ABMF00GLP")}, moved[0]}, {"logs"}, 2,
      "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of logs/abmf.log:5\n",
      ""},
@@ -138,12 +156,39 @@ class Lists : public InOwnFolder<::testing::TestWithParam<Row>>
 {
 };
 
+// The file to swap for a link as it is opened, by name, and the link's target.
+std::string swapped, swappedFor;
+
+// Every openat of the process comes here: the lists' reader opens a folder's
+// files by name in the folder, and the file to swap is swapped just before.
+extern "C" int openat(int dir, const char *path, int flags, ...)
+{
+	mode_t mode = 0;
+	if (flags & (O_CREAT | O_TMPFILE)) {
+		va_list args;
+		va_start(args, flags);
+		mode = va_arg(args, mode_t);
+		va_end(args);
+	}
+	if (!swapped.empty() && swapped == path) {
+		swapped.clear();
+		if (symlinkat(swappedFor.c_str(), dir, "swap.tmp") != 0 ||
+		    renameat(dir, "swap.tmp", dir, path) != 0)
+			abort();
+	}
+	return (int)syscall(SYS_openat, dir, path, flags, mode);
+}
+
 void make(const Files &files)
 {
 	for (const auto &[path, content] : files) {
 		if (fs::path(path).has_parent_path())
 			fs::create_directories(fs::path(path).parent_path());
-		if (content.rfind("->", 0) == 0)
+		if (content.rfind("swap->", 0) == 0) {
+			swapped = fs::path(path).filename();
+			swappedFor = content.substr(6);
+			std::ofstream(path) << siteLog("ABMF00GLP");
+		} else if (content.rfind("->", 0) == 0)
 			fs::create_symlink(content.substr(2), path);
 		else if (path.back() != '/')
 			std::ofstream(path, std::ios::binary) << content;
@@ -171,6 +216,7 @@ std::vector<std::string> readInChild(const Row &row)
 		std::ofstream("report") << status << '\n' << found << '\n';
 		_exit(0);
 	}
+	swapped.clear();
 	int status = -1;
 	waitpid(pid, &status, 0);
 	EXPECT_EQ(status, 0);
