@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,52 +11,46 @@
 #include "listread.h"
 #include "stationcode.h"
 
-// Into one buffer of the most that may be read: the pages never written are
-// never held, and nothing is copied as the text grows.
-Read readUpTo(int fd, size_t most)
+// Into a buffer of the head's size, then of the most that may be read: the
+// pages never written are never held, and only a head is ever copied.
+void FileText::readTo(size_t n)
 {
-	Read r;
-	r.bytes = std::make_unique_for_overwrite<char[]>(most);
-	size_t size = 0;
-	while (size < most) {
-		const ssize_t got = ::read(fd, r.bytes.get() + size, most - size);
-		if (got > 0) {
-			size += static_cast<size_t>(got);
-		} else if (got == 0) {
-			r.whole = true;
-			break;
-		} else if (errno != EINTR) {
-			r.error = errno;
-			break;
-		}
+	n = std::min(n, listLimit + 1);
+	if (n > room_) {
+		const size_t room = n <= headSize ? headSize : listLimit + 1;
+		auto bytes = std::make_unique_for_overwrite<char[]>(room);
+		std::copy_n(bytes_.get(), size_, bytes.get());
+		bytes_ = std::move(bytes);
+		room_ = room;
 	}
-	r.text = {r.bytes.get(), size};
-	return r;
+	while (size_ < n && !whole_ && error_ == 0) {
+		const ssize_t got = ::read(fd_, bytes_.get() + size_, room_ - size_);
+		if (got > 0)
+			size_ += static_cast<size_t>(got);
+		else if (got == 0)
+			whole_ = true;
+		else if (errno != EINTR)
+			error_ = errno;
+	}
 }
 
-// A file known to be larger is not read at all. One byte past the limit
-// tells a pipe or device that goes on.
-Read readWhole(int fd)
+// One byte past the limit tells a pipe or a device that goes on.
+void FileText::readAll()
 {
 	struct stat st {};
-	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-	    static_cast<uintmax_t>(st.st_size) > listLimit) {
-		Read r;
-		r.tooLarge = true;
-		return r;
-	}
-	Read r = readUpTo(fd, listLimit + 1);
-	if (r.text.size() > listLimit) {
-		r.tooLarge = true;
-		r.text = {};
-		r.bytes.reset();
-	}
-	return r;
+	if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) &&
+	    static_cast<uintmax_t>(st.st_size) > listLimit)
+		large_ = true;
+	else
+		readTo(listLimit + 1);
 }
 
-bool failed(const Read &read)
+std::string_view headOf(std::string_view text, bool whole)
 {
-	return read.tooLarge || read.error != 0;
+	if (whole && text.size() <= headSize)
+		return text;
+	const size_t eol = text.substr(0, headSize).rfind('\n');
+	return eol == std::string_view::npos ? std::string_view() : text.substr(0, eol + 1);
 }
 
 std::string_view withoutByteOrderMark(std::string_view text)
@@ -75,12 +70,15 @@ void tellNotRead(std::string_view file, int error)
 	tell(std::string(file) + ": not read: " + strerror(error));
 }
 
-void tellNotRead(std::string_view file, const Read &read)
+std::string notRead(const FileText &read)
 {
-	if (read.tooLarge)
-		tell(std::string(file) + ": not read: larger than 64 MiB");
-	else
-		tellNotRead(file, read.error);
+	return read.tooLarge() ? "not read: larger than 64 MiB"
+			       : std::string("not read: ") + strerror(read.error());
+}
+
+void tellNotRead(std::string_view file, const FileText &read)
+{
+	tell(std::string(file) + ": " + notRead(read));
 }
 
 // At most the first 40 bytes, cut before a UTF-8 sequence rather than inside
@@ -150,6 +148,8 @@ bool isStationName(std::string_view text)
 
 std::string at(const Where &where)
 {
+	if (where.line == 0)
+		return std::string(where.file) + ": ";
 	return std::string(where.file) + ":" + std::to_string(where.line) + ": ";
 }
 

@@ -22,22 +22,37 @@
 // device or an endless pipe named by mistake cannot take the machine's memory.
 constexpr size_t listLimit = size_t{64} << 20;
 
-// What was read of a file, from where it stood.
-struct Read {
-	std::unique_ptr<char[]> bytes;
-	std::string_view text; // in bytes
-	bool whole = false;    // the file ends there
-	bool tooLarge = false; // the file is larger than listLimit
-	int error = 0;         // why the read failed, as errno
+// A file read from its start, as far as its reader asks and at most a byte
+// past listLimit.
+class FileText
+{
+      public:
+	explicit FileText(int fd) : fd_(fd) {}
+
+	// Reads on until the text has n bytes, or the file ends or fails.
+	void readTo(size_t n);
+	// Reads the file to its end; a regular file known to be larger than
+	// listLimit is not read at all.
+	void readAll();
+
+	std::string_view text() const { return {bytes_.get(), size_}; }
+	bool whole() const { return whole_; }
+	bool tooLarge() const { return size_ > listLimit || large_; }
+	int error() const { return error_; }
+	bool failed() const { return tooLarge() || error_ != 0; }
+
+      private:
+	int fd_;
+	std::unique_ptr<char[]> bytes_;
+	size_t room_ = 0, size_ = 0;
+	bool whole_ = false, large_ = false;
+	int error_ = 0;
 };
 
-bool failed(const Read &read);
-
-// Up to most bytes of the file open on fd.
-Read readUpTo(int fd, size_t most);
-
-// The whole file open on fd, or tooLarge past listLimit.
-Read readWhole(int fd);
+// A site log is told by its first 4 KiB: the lines that end within them, or
+// all of a text that ends there.
+constexpr size_t headSize = 4096;
+std::string_view headOf(std::string_view text, bool whole);
 
 // The text less a UTF-8 byte order mark, which lists saved on Windows may
 // start with.
@@ -46,9 +61,10 @@ std::string_view withoutByteOrderMark(std::string_view text);
 // Writes the line and a newline on standard error at once.
 void tell(const std::string &line);
 
-// "FILE: not read: REASON".
+// "not read: REASON", and the message "FILE: not read: REASON".
+std::string notRead(const FileText &read);
 void tellNotRead(std::string_view file, int error);
-void tellNotRead(std::string_view file, const Read &read);
+void tellNotRead(std::string_view file, const FileText &read);
 
 // A list's text in single quotes, short and with its control bytes escaped,
 // as a message shows it.
@@ -84,7 +100,7 @@ struct Where {
 	size_t line = 0;
 };
 
-// "FILE:LINE: ", where a message starts.
+// "FILE:LINE: ", where a message starts; "FILE: " for line 0.
 std::string at(const Where &where);
 
 // A station name as a list gives it, and where, for the messages of later
@@ -139,23 +155,36 @@ struct ListText {
 	std::string_view text;
 };
 
-// A text list, whose names go to names. false after a message when it is
-// not one or a name conflicts.
+// A text list, whose names go to names: false after a message when it names
+// no station or a name conflicts.
 bool readTextList(const ListText &list, Names &names);
 
 // What a site log gives: its station's name, or why it gives none.
 struct LogName {
 	enum Outcome {
 		named,
-		refused, // said why
+		versionOne, // a version 1 log without a nine-character title
+		disagree,   // its title and its Four Character ID disagree
+		refused,
+		needMore, // cannot tell from the text read so far
 		notALog,
 	} outcome = notALog;
-	Listed listed;
+	Listed listed;        // named
+	uint32_t prepared{};  // YYYYMMDD of its Date Prepared, or 0
+	Where where;          // of the message
+	std::string message;  // why it gives no name, after "FILE:LINE: "
 };
 
-LogName readSiteLog(const ListText &log);
+// The name the site log that read is open on gives, read no further than it
+// must be, and the date it was prepared too when wanted; notALog when it is
+// none, by its content, whatever its name.
+LogName readSiteLog(FileText &read, std::string_view file, bool wantDate);
 
-// The site logs of the folder open on dir, named path; their names go to
+// CCYY-MM-DD, as a log writes the date it was prepared, as YYYYMMDD; 0 for
+// anything else.
+uint32_t preparedDate(std::string_view text);
+
+// The site logs below the folder open on dir, named path; their names go to
 // names. false after a message.
 bool readLogFolder(Fd dir, std::string_view path, Names &names);
 

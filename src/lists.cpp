@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <new>
 
@@ -24,7 +23,8 @@ Names &names()
 }
 
 // A folder is known by opening it as one; anything else is read as a file,
-// pipes included, whatever its name.
+// pipes included, whatever its name: a site log by its content, else a text
+// list.
 bool readList(const std::string &path, Names &names)
 {
 	Fd fd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -39,35 +39,41 @@ bool readList(const std::string &path, Names &names)
 	}
 	if (names.readBefore(fd.get()))
 		return true;
-	const Read read = readWhole(fd.get());
-	if (failed(read)) {
+	FileText read(fd.get());
+	read.readAll();
+	if (read.failed()) {
 		tellNotRead(path, read);
 		return false;
 	}
-	const ListText list{names.keep(path), withoutByteOrderMark(read.text)};
-	const LogName log = readSiteLog(list);
+	const std::string_view file = names.keep(path);
+	const LogName log = readSiteLog(read, file, false);
 	switch (log.outcome) {
 	case LogName::named:
 		return names.add(log.listed);
-	case LogName::refused:
-		return false;
+	case LogName::notALog:
+		return readTextList({file, withoutByteOrderMark(read.text())}, names);
 	default:
-		return readTextList(list, names);
+		tell(at(log.where) + log.message);
+		return false;
 	}
 }
 
 } // namespace
 
+// Every list is read, whatever the others hold, so that one run tells every
+// list that is refused and every conflict between them.
 bool readStationLists(const std::vector<std::string> &paths)
 {
-	return std::ranges::all_of(paths, [](const std::string &path) {
+	bool sound = true;
+	for (const std::string &path : paths) {
 		try {
-			return readList(path, names());
+			sound &= readList(path, names());
 		} catch (const std::bad_alloc &) {
 			tellNotRead(path, ENOMEM);
-			return false;
+			sound = false;
 		}
-	});
+	}
+	return sound;
 }
 
 const char *listedName(const char *code)

@@ -1,5 +1,6 @@
 // Text lists: station names several to a line, or one to a line followed by
-// data of the list's own, as the first column of a table.
+// data of the list's own, as the first column of a table, as networks keep
+// them: under a header row, with stray rows, or as long names.
 #include <optional>
 
 #include "listread.h"
@@ -36,14 +37,35 @@ class Fields
 	std::string_view rest_;
 };
 
+// A field names a station when it is a station name, or begins with one and
+// '_', as the prefix NRC100CAN_R_ or a long file name does.
+std::optional<std::string_view> stationOf(std::string_view field)
+{
+	if (field.size() > 9 && field[9] == '_')
+		field = field.substr(0, 9);
+	return isStationName(field) ? std::optional(field) : std::nullopt;
+}
+
 bool allNames(std::string_view line)
 {
 	Fields fields(line);
 	for (auto field = fields.next(); field; field = fields.next())
-		if (!isStationName(*field))
+		if (!stationOf(*field))
 			return false;
 	return true;
 }
+
+bool noNames(std::string_view line)
+{
+	Fields fields(line);
+	for (auto field = fields.next(); field; field = fields.next())
+		if (stationOf(*field))
+			return false;
+	return true;
+}
+
+// Of the rows that name no station, this many are noted one by one.
+constexpr size_t strayNotes = 10;
 
 // The lines of one list, whose names go to names.
 class TextList
@@ -51,34 +73,64 @@ class TextList
       public:
 	TextList(std::string_view file, Names &names) : file_(file), names_(names) {}
 
-	// A line whose fields are all names gives them all; else its first
-	// field is the name and the rest the list's own data.
-	bool readLine(std::string_view line, size_t number)
+	// A line whose fields all name stations gives them all; else its first
+	// field names the station and the rest is the list's own data. The
+	// first line, when none of its fields names one, is a header.
+	void readLine(std::string_view line, size_t number)
 	{
 		line = trimBlanks(line);
 		if (line.empty() || line.front() == '#' || line.front() == '%')
-			return true;
+			return;
 		Fields fields(line);
 		const std::optional<std::string_view> first = fields.next();
 		if (!first)
-			return true;
+			return;
+		const bool isFirst = !begun_;
+		begun_ = true;
+		if (isFirst && noNames(line))
+			return;
 		const Where where{file_, number};
-		if (!isStationName(*first)) {
-			tell(at(where) + "not a station name: " + quote(*first));
-			return false;
+		const std::optional<std::string_view> name = stationOf(*first);
+		if (!name) {
+			if (++strays_ <= strayNotes)
+				tell(at(where) + "note: skipped: not a station name " + quote(*first));
+			return;
 		}
-		if (!allNames(line))
-			return names_.add(listedAs(*first, where));
+		if (!allNames(line)) {
+			add(*name, where);
+			return;
+		}
 		fields = Fields(line);
 		for (auto field = fields.next(); field; field = fields.next())
-			if (!names_.add(listedAs(*field, where)))
-				return false;
-		return true;
+			add(*stationOf(*field), where);
+	}
+
+	// A list that names no station is no station list.
+	bool finish() const
+	{
+		if (strays_ > strayNotes)
+			tell(std::string(file_) + ": note: skipped " +
+			     std::to_string(strays_ - strayNotes) +
+			     " more lines whose first field is not a station name");
+		if (given_ == 0) {
+			tell(std::string(file_) + ": no station names");
+			return false;
+		}
+		return !conflicts_;
 	}
 
       private:
+	void add(std::string_view name, const Where &where)
+	{
+		given_++;
+		if (!names_.add(listedAs(name, where)))
+			conflicts_ = true;
+	}
+
 	std::string_view file_;
 	Names &names_;
+	bool begun_ = false, conflicts_ = false;
+	size_t strays_ = 0, given_ = 0;
 };
 
 } // namespace
@@ -87,7 +139,6 @@ bool readTextList(const ListText &list, Names &names)
 {
 	TextList reader(list.file, names);
 	for (Lines lines(list.text); lines.next();)
-		if (!reader.readLine(lines.line(), lines.number()))
-			return false;
-	return true;
+		reader.readLine(lines.line(), lines.number());
+	return reader.finish();
 }

@@ -30,17 +30,31 @@ using namespace std::string_literals;
 using Files = std::vector<std::pair<std::string, std::string>>;
 
 // The IGS layout: the Nine Character ID on line 5, and after it a name on a
-// line of its own, which a site log must not give.
-std::string siteLog(const std::string &name)
+// line of its own, which a site log must not give; then, after more lines
+// when asked, the date it was prepared.
+std::string siteLog(const std::string &name, const std::string &prepared = "",
+		    size_t more = 0)
 {
-	return "     " + name + " Site Information Form (site log v2.0)\n\n" +
-	       "1.   Site Identification of the GNSS Monument\n\n" +
-	       "     Nine Character ID        : " + name + "  \n" +
-	       "     IERS DOMES Number        : 97103M001\nZIMM00CHE\n";
+	std::string log = "     " + name + " Site Information Form (site log v2.0)\n\n" +
+			  "1.   Site Identification of the GNSS Monument\n\n" +
+			  "     Nine Character ID        : " + name + "  \n" +
+			  "     IERS DOMES Number        : 97103M001\nZIMM00CHE\n";
+	for (size_t i = 0; i < more; i++)
+		log += "     Additional Information   : (multiple lines)\n";
+	if (!prepared.empty())
+		log += "     Date Prepared            : " + prepared + "\n";
+	return log;
 }
 
-const std::string v1Log = "     ABMF Site Information Form (site log)\n\n"
-			  "     Four Character ID        : ABMF\n";
+// A version 1 log; the IGS's site log manager writes a nine-character name
+// in the title.
+std::string v1Log(const std::string &title, const std::string &four)
+{
+	return "     " + title + " Site Information Form (site log)\n\n" +
+	       "     Four Character ID        : " + four + "\n";
+}
+
+const std::string v1 = v1Log("ABMF", "ABMF");
 
 // A station whose country code changed; the later log sorts first.
 const Files moved = {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
@@ -82,38 +96,102 @@ const Row rows[] = {
      {"l"}, 0, "", "abmf=abmf00GLP zimm=zimm00CHE"},
     {"site log", {{"abmf.log", siteLog("ABMF00GLP")}}, {"abmf.log"}, 0, "", "abmf=abmf00GLP zimm=-"},
     {"folder, later date wins",
-     with(moved, {{"logs/zimm00che_20100101.log", siteLog("ZIMM00CHE")}, {"logs/v1.txt", v1Log},
-		  {"logs/sub.log/", ""}, {"v1.log", v1Log}, {"logs/link.log", "->../v1.log"}}),
-     {"logs"}, 0, note, "abmf=abmf00FRA zimm=zimm00CHE"},
+     with(moved, {{"logs/zimm00che_20100101.log", siteLog("ZIMM00CHE")}, {"logs/v1.txt", v1},
+		  {"logs/sub.log/", ""}, {"v1.log", v1}, {"logs/link.log", "->../v1.log"}}),
+     {"logs"}, 0,
+     "logs: 1 site log names no nine-character station (version 1), skipped: logs/v1.txt\n" + note,
+     "abmf=abmf00FRA zimm=zimm00CHE"},
     {"folder named twice, read once", moved, {"logs", "./logs/"}, 0, note, "abmf=abmf00FRA"},
+    {"header row", {{"l", "id lat lon provider\nABMF00GLP 16.26 -61.53 IGS\nZIMM00CHE 46.87 7.46 EPN\n"}},
+     {"l"}, 0, "", "abmf=abmf00GLP zimm=zimm00CHE"},
+    {"stray row of a table noted",
+     {{"l", "Station,Lat\nABMF00GLP,16.2\nBEJ_00PRT,39.6\nZIMM00CHE,46.8\n"}}, {"l"}, 0,
+     "l:3: note: skipped: not a station name 'BEJ_00PRT'\n", "abmf=abmf00GLP zimm=zimm00CHE"},
+    {"stray rows over ten counted",
+     {{"l", "ABMF00GLP\nx1\nx2\nx3\nx4\nx5\nx6\nx7\nx8\nx9\nx10\nx11\nx12\nZIMM00CHE\n"}}, {"l"}, 0,
+     "l:2: note: skipped: not a station name 'x1'\nl:3: note: skipped: not a station name 'x2'\n"
+     "l:4: note: skipped: not a station name 'x3'\nl:5: note: skipped: not a station name 'x4'\n"
+     "l:6: note: skipped: not a station name 'x5'\nl:7: note: skipped: not a station name 'x6'\n"
+     "l:8: note: skipped: not a station name 'x7'\nl:9: note: skipped: not a station name 'x8'\n"
+     "l:10: note: skipped: not a station name 'x9'\nl:11: note: skipped: not a station name 'x10'\n"
+     "l: note: skipped 2 more lines whose first field is not a station name\n",
+     "abmf=abmf00GLP zimm=zimm00CHE"},
+    {"long-name prefixes and long file names",
+     {{"l", "NRC100CAN_R_\nABMF00GLP_R_20160010000_01D_30S_MO.crx.gz 1234\n"
+	    "ALGO00CAN_R_ ZIMM00CHE_S_20210320115_15M_01S_MO.rnx\nBRUX00BELX_R\n"}}, {"l"}, 0,
+     "l:4: note: skipped: not a station name 'BRUX00BELX_R'\n",
+     "nrc1=nrc100CAN abmf=abmf00GLP algo=algo00CAN zimm=zimm00CHE brux=-"},
+    {"list named twice, its notes once", {{"l", "ABMF00GLP\nBEJ_00PRT\n"}}, {"l", "./l"}, 0,
+     "l:2: note: skipped: not a station name 'BEJ_00PRT'\n", "abmf=abmf00GLP"},
+    {"version 1 log titled with its name", {{"aaa2.log", v1Log("AAA200USA", "aaa2")}}, {"aaa2.log"}, 0,
+     "", "aaa2=aaa200USA"},
+    {"folder of every kind, at any depth",
+     {{"logs/README", "Site logs of our network\n"},
+      {"logs/aaa2/aaa2_20200101.txt", v1Log("AAA200USA", "AAA2")},
+      {"logs/abmf/abmf00glp_20240710.log", siteLog("ABMF00GLP")},
+      {"logs/abmf/abmf_20240710.log", v1},
+      {"logs/akyr_20040310.log", v1Log("AKYR", "AKYR")},
+      {"logs/nyal_20200101.log", v1Log("AAA200USA", "NYAL")},
+      {"logs/zimm.txt", siteLog("ZIMM00CHE")}},
+     {"logs"}, 0,
+     "logs/nyal_20200101.log:1: note: skipped: title 'AAA200USA' and Four Character ID 'NYAL' "
+     "disagree\nlogs: 2 site logs name no nine-character station (version 1), skipped; the "
+     "first: logs/abmf/abmf_20240710.log\n",
+     "abmf=abmf00GLP aaa2=aaa200USA nyal=- zimm=zimm00CHE akyr=-"},
+    {"undated log dated as prepared, past its head",
+     {{"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}, moved[1]}, {"logs"}, 0,
+     "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
+     "logs/abmf.log:5\n", "abmf=abmf00FRA"},
     {"one undated log among agreeing ones",
      {{"logs/abmf.log", siteLog("ABMF00GLP")}, {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}},
      {"logs"}, 0, "", "abmf=abmf00GLP"},
     {"same name in two lists", {{"a", "ABMF00GLP\n"}, {"b", "abmf00GLP\n"}}, {"a", "b"}, 0, "",
      "abmf=abmf00GLP"},
 
-    {"bad line", {{"l", "ABMF00GLP\r\n\r\nABMF0GLP,1.0\r\n"}}, {"l"}, 2,
-     "l:3: not a station name: 'ABMF0GLP'\n", ""},
-    {"control bytes shown escaped", {{"l", "ABMF00GLP\nA\0B\rC\\\x7f\xc3\xa9\n"s}}, {"l"}, 2,
-     "l:2: not a station name: 'A\\x00B\\x0dC\\x5c\\x7f\xc3\xa9'\n", ""},
+    {"stray line noted", {{"l", "ABMF00GLP\r\n\r\nABMF0GLP,1.0\r\n"}}, {"l"}, 0,
+     "l:3: note: skipped: not a station name 'ABMF0GLP'\n", "abmf=abmf00GLP"},
+    {"control bytes shown escaped", {{"l", "ABMF00GLP\nA\0B\rC\\\x7f\xc3\xa9\n"s}}, {"l"}, 0,
+     "l:2: note: skipped: not a station name 'A\\x00B\\x0dC\\x5c\\x7f\xc3\xa9'\n", ""},
     {"long word cut before a character",
-     {{"l", "ABMF00GLP\n" + std::string(39, 'A') + "\xc3\xa9" + std::string(4999959, 'A')}}, {"l"}, 2,
-     "l:2: not a station name: '" + std::string(39, 'A') + "' (first 39 of 5000000 bytes)\n", ""},
-    {"name of ten characters", {{"l", "ABMF00GLP\nZIMM00CHEX\n"}}, {"l"}, 2,
-     "l:2: not a station name: 'ZIMM00CHEX'\n", ""},
-    {"digit in the country code", {{"l", "ABMF00GLP\nZIMM00CH3\n"}}, {"l"}, 2,
-     "l:2: not a station name: 'ZIMM00CH3'\n", ""},
-    {"first field no name", {{"l", "site ABMF00GLP\n"}}, {"l"}, 2,
-     "l:1: not a station name: 'site'\n", ""},
+     {{"l", "ABMF00GLP\n" + std::string(39, 'A') + "\xc3\xa9" + std::string(4999959, 'A')}}, {"l"}, 0,
+     "l:2: note: skipped: not a station name '" + std::string(39, 'A') +
+         "' (first 39 of 5000000 bytes)\n", ""},
+    {"name of ten characters", {{"l", "ABMF00GLP\nZIMM00CHEX\n"}}, {"l"}, 0,
+     "l:2: note: skipped: not a station name 'ZIMM00CHEX'\n", "zimm=-"},
+    {"digit in the country code", {{"l", "ABMF00GLP\nZIMM00CH3\n"}}, {"l"}, 0,
+     "l:2: note: skipped: not a station name 'ZIMM00CH3'\n", "zimm=-"},
+    {"no station names, first field no name", {{"l", "site ABMF00GLP\n"}}, {"l"}, 2,
+     "l:1: note: skipped: not a station name 'site'\nl: no station names\n", "abmf=-"},
     {"unreadable", {}, {"nolist.txt"}, 2, "nolist.txt: not read: No such file or directory\n", ""},
-    {"version 1 site log", {{"abmf.log", v1Log}}, {"abmf.log"}, 2,
+    {"version 1 site log", {{"abmf.log", v1}}, {"abmf.log"}, 2,
      "abmf.log:3: version 1 site log, with no country code: 'ABMF'\n", ""},
     {"empty Nine Character ID", {{"abmf.log", "Nine Character ID:  \n"}}, {"abmf.log"}, 2,
      "abmf.log:1: not a station name: ''\n", ""},
-    {"log with no Nine Character ID", with(moved, {{"logs/notes.log", "ABMF00GLP\n"}}), {"logs/"},
-     2, "logs/notes.log: no 'Nine Character ID' line\n", ""},
-    {"version 1 log in a folder", with(moved, {{"logs/zimm_20100101.log", v1Log}}), {"logs"}, 2,
-     "logs/zimm_20100101.log:3: version 1 site log, with no country code: 'ABMF'\n", ""},
+    {"file of a folder that is no log", with(moved, {{"logs/notes.log", "ABMF00GLP\n"}}),
+     {"logs/"}, 0, note, ""},
+    {"log titled without an ID", {{"logs/abmf.log", "     ABMF Site Information Form\n"}}, {"logs"},
+     2, "logs/abmf.log: no 'Nine Character ID' line\n", ""},
+    {"version 1 log in a folder, skipped", with(moved, {{"logs/zimm_20100101.log", v1}}), {"logs"},
+     0, "logs: 1 site log names no nine-character station (version 1), skipped: "
+        "logs/zimm_20100101.log\n" + note, ""},
+    {"title and Four Character ID disagree", {{"nyal.log", v1Log("AAA200USA", "NYAL")}}, {"nyal.log"},
+     2, "nyal.log:1: title 'AAA200USA' and Four Character ID 'NYAL' disagree\n", "aaa2=- nyal=-"},
+    {"folder with nothing usable",
+     {{"logs/notes.txt", "ABMF00GLP\n"}, {"logs/akyr_20040310.log", v1Log("AKYR", "AKYR")}}, {"logs"},
+     2, "logs: 1 site log names no nine-character station (version 1), skipped: "
+	"logs/akyr_20040310.log\nlogs: no site logs\n", "abmf=-"},
+    {"every conflict and refusal at once",
+     {{"a", "KOST00KAZ\nSANT00CHL\nSCH200CAN\n"}, {"b", "KOST00TUR SANT00GRC\nSCH200USA\n"},
+      {"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
+      {"logs/abmf00glp_20200101.log", siteLog("ABMF00GLP")}, {"logs/kost.log", siteLog("KOST00RUS")}},
+     {"a", "nolist", "b", "logs"}, 2,
+     "nolist: not read: No such file or directory\n"
+     "b:1: 'KOST00TUR' conflicts with 'KOST00KAZ' of a:1\n"
+     "b:1: 'SANT00GRC' conflicts with 'SANT00CHL' of a:2\n"
+     "b:2: 'SCH200USA' conflicts with 'SCH200CAN' of a:3\n"
+     "logs/abmf00glp_20200101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
+     "logs/abmf00fra_20200101.log:5\n"
+     "logs/kost.log:5: 'KOST00RUS' conflicts with 'KOST00KAZ' of a:1\n", "kost=kost00KAZ abmf=-"},
     {"conflict in one list", {{"l", "ABMF00GLP\nabmf00GLP\nABMF01GLP\n"}}, {"l"}, 2,
      "l:3: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n", ""},
     {"conflict across lists", {{"a", "ABMF00GLP\n"}, {"b", "ZIMM00CHE\nABMF00FRA\n"}}, {"a", "b"},
@@ -259,6 +337,12 @@ void PrintTo(const RunRow &row, std::ostream *os)
 
 const RunRow runs[] = {
     {"endless list", {}, {"-c", "/dev/zero"}, "", "/dev/zero: not read: larger than 64 MiB\n", 2},
+    {"conflicts, every one told", {{"a", "ABMF00GLP ZIMM00CHE\n"}, {"b", "ABMF00FRA\nZIMM01CHE\n"}},
+     {"-c", "a", "-c", "b"}, "",
+     "b:1: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n"
+     "b:2: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of a:1\n", 2},
+    {"folder with no site logs", {{"logs/notes.txt", "ABMF00GLP\n"}}, {"-c", "logs"}, "",
+     "logs: no site logs\n", 2},
 };
 
 class Runs : public InOwnFolder<::testing::TestWithParam<RunRow>>
