@@ -1,8 +1,9 @@
 // Site logs, known by their content: in text form, as the IGS keeps them, a
-// title and then a form whose lines read "LABEL : VALUE".
+// title and then a form whose lines read "LABEL : VALUE"; or GeodesyML.
 #include <optional>
 
 #include "charclass.h"
+#include "geodesyml.h"
 #include "listread.h"
 
 namespace
@@ -148,6 +149,12 @@ LogName readTextLog(const ListText &log, bool whole, bool wantDate)
 	return name;
 }
 
+bool startsAsXml(std::string_view text)
+{
+	const size_t first = text.find_first_not_of(" \t\r\n");
+	return first != std::string_view::npos && text[first] == '<';
+}
+
 LogName notReadLog(const FileText &read, std::string_view file)
 {
 	LogName log;
@@ -155,6 +162,21 @@ LogName notReadLog(const FileText &read, std::string_view file)
 	log.where = {file, 0};
 	log.message = notRead(read);
 	return log;
+}
+
+// Read on a piece at a time, for the parser stops where the name is complete.
+LogName readGeodesyML(FileText &read, std::string_view file, bool wantDate)
+{
+	GeodesyML document(withoutByteOrderMark(read.text()), read.whole(), wantDate);
+	if (!document.isDocument())
+		return {};
+	while (document.wantsMore() && !read.whole()) {
+		read.readTo(read.text().size() + (size_t{64} << 10));
+		if (read.failed())
+			return notReadLog(read, file);
+		document.feed(withoutByteOrderMark(read.text()), read.whole());
+	}
+	return document.name(file);
 }
 
 } // namespace
@@ -178,6 +200,8 @@ LogName readSiteLog(FileText &read, std::string_view file, bool wantDate)
 	if (read.failed())
 		return notReadLog(read, file);
 	std::string_view text = withoutByteOrderMark(read.text());
+	if (startsAsXml(text))
+		return readGeodesyML(read, file, wantDate);
 	if (!isTextLog(headOf(text, read.whole())))
 		return {};
 	LogName log = readTextLog({file, text}, read.whole(), wantDate);

@@ -56,6 +56,29 @@ std::string v1Log(const std::string &title, const std::string &four)
 
 const std::string v1 = v1Log("ABMF", "ABMF");
 
+// GeodesyML, its siteIdentification on line 7; no countryCodeISO for "".
+std::string geodesyML(const std::string &four, const std::string &monument,
+		      const std::string &receiver, const std::string &country)
+{
+	return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+	       "<geo:GeodesyML xmlns:geo=\"urn:xml-gov-au:icsm:egeodesy:0.5\">\n"
+	       "  <geo:siteLog>\n"
+	       "    <geo:formInformation>\n"
+	       "      <geo:datePrepared>2019-02-04</geo:datePrepared>\n"
+	       "    </geo:formInformation>\n"
+	       "    <geo:siteIdentification>\n"
+	       "      <geo:siteName>" + four + "</geo:siteName>\n"
+	       "      <geo:fourCharacterID>" + four + "</geo:fourCharacterID>\n"
+	       "      <geo:monumentNumber>" + monument + "</geo:monumentNumber>\n"
+	       "      <geo:receiverNumber> " + receiver + "\n</geo:receiverNumber>\n"
+	       "    </geo:siteIdentification>\n"
+	       "    <geo:siteLocation>\n" +
+	       (country.empty() ? "" : "      <geo:countryCodeISO>" + country + "</geo:countryCodeISO>\n") +
+	       "    </geo:siteLocation>\n"
+	       "  </geo:siteLog>\n"
+	       "</geo:GeodesyML>\n";
+}
+
 // A station whose country code changed; the later log sorts first.
 const Files moved = {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
 		     {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}};
@@ -125,6 +148,8 @@ const Row rows[] = {
      "l:2: note: skipped: not a station name 'BEJ_00PRT'\n", "abmf=abmf00GLP"},
     {"version 1 log titled with its name", {{"aaa2.log", v1Log("AAA200USA", "aaa2")}}, {"aaa2.log"}, 0,
      "", "aaa2=aaa200USA"},
+    {"GeodesyML", {{"sntr.xml", geodesyML("SNTR", "0", "0", "GRC")}}, {"sntr.xml"}, 0, "",
+     "sntr=sntr00GRC"},
     {"folder of every kind, at any depth",
      {{"logs/README", "Site logs of our network\n"},
       {"logs/aaa2/aaa2_20200101.txt", v1Log("AAA200USA", "AAA2")},
@@ -132,12 +157,13 @@ const Row rows[] = {
       {"logs/abmf/abmf_20240710.log", v1},
       {"logs/akyr_20040310.log", v1Log("AKYR", "AKYR")},
       {"logs/nyal_20200101.log", v1Log("AAA200USA", "NYAL")},
+      {"logs/sntr.xml", geodesyML("SNTR", "0", "0", "GRC")},
       {"logs/zimm.txt", siteLog("ZIMM00CHE")}},
      {"logs"}, 0,
      "logs/nyal_20200101.log:1: note: skipped: title 'AAA200USA' and Four Character ID 'NYAL' "
      "disagree\nlogs: 2 site logs name no nine-character station (version 1), skipped; the "
      "first: logs/abmf/abmf_20240710.log\n",
-     "abmf=abmf00GLP aaa2=aaa200USA nyal=- zimm=zimm00CHE akyr=-"},
+     "abmf=abmf00GLP aaa2=aaa200USA nyal=- sntr=sntr00GRC zimm=zimm00CHE akyr=-"},
     {"undated log dated as prepared, past its head",
      {{"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}, moved[1]}, {"logs"}, 0,
      "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
@@ -176,6 +202,8 @@ const Row rows[] = {
         "logs/zimm_20100101.log\n" + note, ""},
     {"title and Four Character ID disagree", {{"nyal.log", v1Log("AAA200USA", "NYAL")}}, {"nyal.log"},
      2, "nyal.log:1: title 'AAA200USA' and Four Character ID 'NYAL' disagree\n", "aaa2=- nyal=-"},
+    {"GeodesyML without a country", {{"sntr.xml", geodesyML("SNTR", "0", "0", "")}}, {"sntr.xml"}, 2,
+     "sntr.xml: no 'countryCodeISO' element in 'siteLocation'\n", "sntr=-"},
     {"folder with nothing usable",
      {{"logs/notes.txt", "ABMF00GLP\n"}, {"logs/akyr_20040310.log", v1Log("AKYR", "AKYR")}}, {"logs"},
      2, "logs: 1 site log names no nine-character station (version 1), skipped: "
@@ -343,6 +371,8 @@ const RunRow runs[] = {
      "b:2: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of a:1\n", 2},
     {"folder with no site logs", {{"logs/notes.txt", "ABMF00GLP\n"}}, {"-c", "logs"}, "",
      "logs: no site logs\n", 2},
+    {"GeodesyML in a folder", {{"gml/abmf", geodesyML("ABMF", "0", "1", "FRA")}}, {"-c", "gml"},
+     "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n", "", 0},
 };
 
 class Runs : public InOwnFolder<::testing::TestWithParam<RunRow>>
