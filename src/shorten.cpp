@@ -10,6 +10,7 @@
 #include <stddef.h>
 #include <string.h>
 
+#include "charclass.h"
 #include "orvane.h"
 
 /* A long name, byte by byte up to its extension: 'X' a letter or digit, '9'
@@ -67,15 +68,12 @@ static const struct Content contents[] = {
 
 static const char *matchLayout(const char *name);
 static int fits(char picture, char c);
-static int isUpper(char c);
-static int isDigit(char c);
 static int readNumber(const char *field, int width);
 static enum Shortening refuse(struct ShortName *sn, const char *why, int length, const char *part);
 static const struct Session *findSession(const char *period);
 static int startFits(const struct Session *session, const char *start);
 static const struct Content *findContent(const char *type);
 static void writeName(const char *name, const struct Session *session, char type, char *out);
-static char lowerCase(char c);
 
 enum Shortening shortenName(const char *name, struct ShortName *sn)
 {
@@ -131,13 +129,13 @@ static const char *matchLayout(const char *name)
 	return NULL;
 }
 
-/* By hand rather than with ctype.h: the tables there follow the locale, and
- * a long name is ASCII whatever the locale says. */
+/* By the classes of charclass.h rather than ctype.h's: those follow the
+ * locale, and a long name is ASCII whatever the locale says. */
 static int fits(char picture, char c)
 {
 	switch (picture) {
 	case 'X':
-		return isUpper(c) || (c >= 'a' && c <= 'z') || isDigit(c);
+		return isLetterOrDigit(c);
 	case '9':
 		return isDigit(c);
 	case 'A':
@@ -147,16 +145,6 @@ static int fits(char picture, char c)
 	default:
 		return c == picture;
 	}
-}
-
-static int isUpper(char c)
-{
-	return c >= 'A' && c <= 'Z';
-}
-
-static int isDigit(char c)
-{
-	return c >= '0' && c <= '9';
 }
 
 static int readNumber(const char *field, int width)
@@ -208,7 +196,7 @@ static void writeName(const char *name, const struct Session *session, char type
 	int n = 0;
 
 	for (int i = 0; i < 4; i++)
-		out[n++] = lowerCase(name[i]);
+		out[n++] = toLower(name[i]);
 	for (int i = 16; i < 19; i++)
 		out[n++] = name[i];
 	out[n++] = session->daily ? '0' : (char)('a' + readNumber(name + 19, 2));
@@ -221,9 +209,4 @@ static void writeName(const char *name, const struct Session *session, char type
 	out[n++] = name[15];
 	out[n++] = type;
 	out[n] = '\0';
-}
-
-static char lowerCase(char c)
-{
-	return isUpper(c) ? (char)(c - 'A' + 'a') : c;
 }
