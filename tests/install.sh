@@ -2,8 +2,10 @@
 # The programs, their pages and the copyright file as cmake --install puts
 # them under a prefix, and as the portable archive of cpack -G TGZ holds
 # them: the right files in the right places, and both programs working from
-# there. The install is of the component that holds everything, as the packages'
-# is, so that its record does not replace the build's install_manifest.txt.
+# there; uninstall removes what the install put there, and nothing else. The
+# install is of the component that holds everything, as the packages' is, so
+# that its record does not replace the build's install_manifest.txt, which
+# uninstall reads.
 set -euo pipefail
 cmake=$1 cpack=$2 build=$3 source=$4
 work=$(mktemp -d)
@@ -45,6 +47,17 @@ kept=$(cat "$manifest" 2>/dev/null || echo none)
 "$cmake" --install "$build" --component orvane --prefix "$work/prefix" >/dev/null
 check "$work/prefix" "cmake --install"
 
+# uninstall takes what the install put there, and leaves what was there before
+mkdir -p "$work/beside/bin" "$work/beside/share/man/man1"
+echo other >"$work/beside/bin/other"
+echo other >"$work/beside/share/man/man1/other.1.gz"
+"$cmake" --install "$build" --component orvane --prefix "$work/beside" >/dev/null
+"$cmake" -DMANIFEST="$build/install_manifest_orvane.txt" -P "$source/cmake/uninstall.cmake" >/dev/null
+diff <(cd "$work/beside" && find . -type f | sort) - <<-'LIST' || fail "uninstall left or took files"
+	./bin/other
+	./share/man/man1/other.1.gz
+LIST
+
 "$cpack" -G TGZ --config "$build/CPackConfig.cmake" -B "$work/pack" >/dev/null
 archive=$work/pack/orvane-16158-Linux-x86_64.tar.gz
 [ -f "$archive" ] || fail "cpack -G TGZ made no $(basename "$archive")"
@@ -52,4 +65,4 @@ mkdir "$work/unpacked"
 tar -xzf "$archive" -C "$work/unpacked"
 check "$work/unpacked/orvane-16158-Linux-x86_64" "the archive"
 [ "$(cat "$manifest" 2>/dev/null || echo none)" = "$kept" ] ||
-	fail "installing for a test or a package replaced $manifest, the record of the install"
+	fail "installing for a test or a package replaced $manifest, which uninstall reads"
