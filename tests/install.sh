@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The programs, their pages and the copyright file as cmake --install puts
-# them under a prefix, and as the portable archive of cpack -G TGZ holds
+# The programs, their pages, the copyright file and the completions as
+# cmake --install puts them under a prefix, and as the portable archive of cpack -G TGZ holds
 # them: the right files in the right places, and both programs working from
 # there; uninstall removes what the install put there, and nothing else. The
 # install is of the component that holds everything, as the packages' is, so
 # that its record does not replace the build's install_manifest.txt, which
 # uninstall reads.
 set -euo pipefail
+export LC_ALL=C # the lists below are in byte order
 cmake=$1 cpack=$2 build=$3 source=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,9 +22,11 @@ check() {
 	diff <(cd "$1" && find . -type f | sort) - <<-'LIST' || fail "$2: files differ"
 		./bin/orvane
 		./bin/orvane-rename
+		./share/bash-completion/completions/orvane-rename
 		./share/doc/orvane/copyright
 		./share/man/man1/orvane-rename.1.gz
 		./share/man/man1/orvane.1.gz
+		./share/zsh/site-functions/_orvane-rename
 	LIST
 	# the licence as LICENSE has it, in Debian's format: each line indented by
 	# one blank, each empty one " ."
