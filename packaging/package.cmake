@@ -1,10 +1,15 @@
-# The packages: the two programs and their manual pages. cpack -G DEB makes a
-# Debian package, cpack -G TGZ orvane-16158-Linux-x86_64.tar.gz, to unpack
-# and run anywhere when the programs are linked statically.
+# The packages: the two programs, their manual pages and the copyright file.
+# cpack -G DEB makes a Debian package, cpack -G TGZ
+# orvane-16158-Linux-x86_64.tar.gz, to unpack and run anywhere when the
+# programs are linked statically. Both install the component orvane, which
+# holds everything.
 set(CPACK_GENERATOR DEB)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};orvane;/")
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
-set(CPACK_PACKAGE_CONTACT "orvane maintainers <orvane@example.org>")
+# No address: the project has none to give, and a made-up one would send bug
+# reports nowhere. Debian's policy asks for one; the README says why not.
+set(CPACK_PACKAGE_CONTACT "orvane authors")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "RINEX 3 long file names from RINEX 2 short names")
 set(CPACK_PACKAGE_DESCRIPTION
     "orvane prints the RINEX 3 long file name of the RINEX 2 short file name of a
@@ -20,4 +25,5 @@ if(ORVANE_LINKAGE STREQUAL dynamic OR ORVANE_RENAME_LINKAGE STREQUAL dynamic)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian-zsh.cmake)
 include(CPack)

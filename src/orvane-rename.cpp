@@ -75,7 +75,7 @@ static int readOptions(int argc, char **argv)
 
 	opterr = 0;
 	int at = optind;
-	while ((c = getopt_long(argc, argv, "+0nRSs:c:2j:", longOptions, NULL)) != -1) {
+	while ((c = getopt_long(argc, argv, "+0nRSs:c:2j:h", longOptions, NULL)) != -1) {
 		at = optind;
 		if (forward == 0 && (c == 'R' || c == 'S' || c == 's' || c == 'c'))
 			forward = c;
@@ -148,15 +148,32 @@ static int readJobs(const char *text)
 	return (int)n;
 }
 
-/* Asked for with --help, on standard output; else after a mistake. */
+/* Asked for with -h or --help, on standard output with a line for each
+ * option; else after a mistake, the synopsis alone. */
 static void usage(int status)
 {
+	static const char options[] =
+	    "\n"
+	    "  -0          print each rename as old path, NUL, new path, NUL\n"
+	    "  -2          rename RINEX 3 long names back to RINEX 2 short ones\n"
+	    "  -c list     take station names from a list, site log or folder; repeatable\n"
+	    "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
+	    "  -n          change nothing: print what the run would do\n"
+	    "  -R          the data come from a receiver (the default)\n"
+	    "  -S          the data come from a stream\n"
+	    "  -s suffix   monument, receiver, country (as 00ITA) for stations no list names\n"
+	    "  -h, --help  print this help and exit\n"
+	    "  --version   print the version and exit\n"
+	    "\n"
+	    "See orvane-rename(1) for station lists, messages and exit statuses.\n";
 	FILE *to = status == 0 ? stdout : stderr;
 
 	(void)fprintf(to,
 		      "usage: %s [-0n] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
 		      "       %s -2 [-0n] [-j jobs] path ...\n",
 		      program, program);
+	if (status == 0)
+		(void)fputs(options, to);
 	exit(fflush(to) != 0 || ferror(to) ? 1 : status);
 }
 

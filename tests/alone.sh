@@ -2,7 +2,8 @@
 # A static build runs alone: in an empty folder made the root with chroot,
 # with no loader, library or /proc, orvane converts a name and orvane-rename,
 # with nothing beside it, renames a file. Exits 77, a skip, where chroot is
-# missing or not permitted (it needs root, and lives in /usr/sbin).
+# missing or not permitted (it needs root, and lives in /usr/sbin), with the
+# reason on its last line.
 set -euo pipefail
 orvane=$1 rename=$2
 root=$(mktemp -d)
@@ -19,14 +20,14 @@ if command -v file >/dev/null; then
 	done
 fi
 chroot=$(PATH=$PATH:/usr/sbin:/sbin command -v chroot) || {
-	echo "runs alone: skipped, there is no chroot here"
+	echo "there is no chroot here (coreutils puts it in /usr/sbin)"
 	exit 77
 }
 mkdir "$root/bin"
 cp "$orvane" "$root/bin/"
 if ! "$chroot" "$root" /bin/orvane abmf0010.16o >"$root/out" 2>"$root/err"; then
 	if grep -q 'Operation not permitted' "$root/err"; then
-		echo "runs alone: skipped, chroot is not permitted here: $(cat "$root/err")"
+		echo "chroot is not permitted here; it needs root ($(cat "$root/err"))"
 		exit 77
 	fi
 	fail "orvane in a chroot: $(cat "$root/err")"

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# The programs and their pages as cmake --install puts them under a prefix,
-# and as the portable archive of cpack -G TGZ holds them: the right files in
-# the right places, and both programs working from there.
+# The programs, their pages, the copyright file and the completions as
+# cmake --install puts them under a prefix, and as the portable archive of cpack -G TGZ holds
+# them: the right files in the right places, and both programs working from
+# there; uninstall removes what the install put there, and nothing else. The
+# install is of the component that holds everything, as the packages' is, so
+# that its record does not replace the build's install_manifest.txt, which
+# uninstall reads.
 set -euo pipefail
-cmake=$1 cpack=$2 build=$3
+export LC_ALL=C # the lists below are in byte order
+cmake=$1 cpack=$2 build=$3 source=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -17,9 +22,17 @@ check() {
 	diff <(cd "$1" && find . -type f | sort) - <<-'LIST' || fail "$2: files differ"
 		./bin/orvane
 		./bin/orvane-rename
+		./share/bash-completion/completions/orvane-rename
+		./share/doc/orvane/copyright
 		./share/man/man1/orvane-rename.1.gz
 		./share/man/man1/orvane.1.gz
+		./share/zsh/site-functions/_orvane-rename
 	LIST
+	# the licence as LICENSE has it, in Debian's format: each line indented by
+	# one blank, each empty one " ."
+	cmp <(sed -n '/^License: Expat$/,$p' "$1/share/doc/orvane/copyright" |
+		sed '1d; s/^ \.$//; t; s/^ \([^ ]\)/\1/; t; s/^/not in the format: /') \
+		<(sed -n '/^Permission/,$p' "$source/LICENSE") || fail "$2: copyright differs from LICENSE"
 	cmp <("$1/bin/orvane" abmf0010.16o) <(printf 'ABMF00GLP_R_20160010000_01D_30S_MO.rnx \n') ||
 		fail "$2: orvane converts abmf0010.16o wrongly"
 	gzip -dc "$1/share/man/man1/orvane.1.gz" | grep -q '^\.TH ORVANE 1 ' || fail "$2: orvane.1"
@@ -32,8 +45,21 @@ check() {
 	rm -r "$work/files"
 }
 
-"$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
+manifest=$build/install_manifest.txt
+kept=$(cat "$manifest" 2>/dev/null || echo none)
+"$cmake" --install "$build" --component orvane --prefix "$work/prefix" >/dev/null
 check "$work/prefix" "cmake --install"
+
+# uninstall takes what the install put there, and leaves what was there before
+mkdir -p "$work/beside/bin" "$work/beside/share/man/man1"
+echo other >"$work/beside/bin/other"
+echo other >"$work/beside/share/man/man1/other.1.gz"
+"$cmake" --install "$build" --component orvane --prefix "$work/beside" >/dev/null
+"$cmake" -DMANIFEST="$build/install_manifest_orvane.txt" -P "$source/cmake/uninstall.cmake" >/dev/null
+diff <(cd "$work/beside" && find . -type f | sort) - <<-'LIST' || fail "uninstall left or took files"
+	./bin/other
+	./share/man/man1/other.1.gz
+LIST
 
 "$cpack" -G TGZ --config "$build/CPackConfig.cmake" -B "$work/pack" >/dev/null
 archive=$work/pack/orvane-16158-Linux-x86_64.tar.gz
@@ -41,3 +67,5 @@ archive=$work/pack/orvane-16158-Linux-x86_64.tar.gz
 mkdir "$work/unpacked"
 tar -xzf "$archive" -C "$work/unpacked"
 check "$work/unpacked/orvane-16158-Linux-x86_64" "the archive"
+[ "$(cat "$manifest" 2>/dev/null || echo none)" = "$kept" ] ||
+	fail "installing for a test or a package replaced $manifest, which uninstall reads"

@@ -2,6 +2,8 @@
 // table as the program prints them, so the page cannot drift from the tool.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -14,6 +16,20 @@ namespace
 using Args = std::vector<std::string>;
 
 const std::string manual = MANUALS "/orvane.1";
+
+// Every test formats a page with groff, found when the build was configured.
+class Manual : public ::testing::Test
+{
+      protected:
+	void SetUp() override
+	{
+		if (GROFF[0] == '\0')
+			GTEST_SKIP() << "groff was not found when the build was configured: "
+					"install groff-base and configure again";
+		if (access(GROFF, X_OK) != 0)
+			GTEST_SKIP() << GROFF " is missing: install groff-base";
+	}
+};
 
 // The page as plain text, one line each, leading indentation removed.
 std::vector<std::string> formattedPage()
@@ -34,7 +50,7 @@ bool hasLine(const std::vector<std::string> &lines, const std::string &line)
 	return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-TEST(Manual, PagesFormatWithoutWarnings)
+TEST_F(Manual, PagesFormatWithoutWarnings)
 {
 	for (const std::string page : {"orvane.1", "orvane-rename.1"}) {
 		const Result r = runArgv(GROFF, {"groff", "-man", "-ww", "-z", MANUALS "/" + page});
@@ -61,7 +77,7 @@ const struct {
     {{"abmf0010.16o", "00ITA", "extra"}, "'extra'", "'argument'"},
 };
 
-TEST(Manual, ListsEveryMessageAsPrinted)
+TEST_F(Manual, ListsEveryMessageAsPrinted)
 {
 	const std::vector<std::string> page = formattedPage();
 	for (const auto &m : messages) {
@@ -77,7 +93,7 @@ TEST(Manual, ListsEveryMessageAsPrinted)
 }
 
 // "$ orvane ARGS" followed by the line the program prints, less its blank.
-TEST(Manual, ExamplesRunAsShown)
+TEST_F(Manual, ExamplesRunAsShown)
 {
 	const std::vector<std::string> page = formattedPage();
 	const std::string prompt = "$ orvane ";
@@ -96,7 +112,7 @@ TEST(Manual, ExamplesRunAsShown)
 }
 
 // "brmu  BRMU00GBR, not BRMU00BMU": the catalogue gives the first name.
-TEST(Manual, AmbiguousStationsAsTheCatalogueResolvesThem)
+TEST_F(Manual, AmbiguousStationsAsTheCatalogueResolvesThem)
 {
 	int stations = 0;
 	for (const std::string &line : formattedPage()) {
@@ -113,7 +129,7 @@ TEST(Manual, AmbiguousStationsAsTheCatalogueResolvesThem)
 }
 
 // Its footer names the version that --version prints.
-TEST(Manual, FooterNamesTheProgramVersion)
+TEST_F(Manual, FooterNamesTheProgramVersion)
 {
 	const std::string out = run({"--version"}).out; // "orvane version 16158.\n"
 	const std::string version = out.substr(out.rfind(' ') + 1, out.size() - out.rfind(' ') - 3);

@@ -23,6 +23,7 @@ using Args = std::vector<std::string>;
 // ORVANE_SEED and ORVANE_COUNT in the environment choose other runs.
 const unsigned long defaultSeed = 4;
 const unsigned long defaultCount = 20000;
+const size_t minimumForOutcomes = 1000;
 
 // ---- generation ----
 
@@ -410,8 +411,15 @@ TEST(Property, EveryRunIsOneLongNameOrOneMessageAndUsage)
 	}
 	EXPECT_EQ(failures, 0u);
 	// A generator that stopped reaching some outcome would test it no more.
+	// The rarest, some 1.7% of lines, comes about 17 times in 1,000; fewer
+	// lines may miss one by chance.
 	for (const auto &o : outcomes)
 		printf("%6zu %s\n", o.second, o.first.c_str());
+	if (count < minimumForOutcomes) {
+		printf("outcomes not checked: %zu command lines are fewer than %zu\n", count,
+		       minimumForOutcomes);
+		return;
+	}
 	EXPECT_EQ(outcomes.size(), 12u);
 	for (const auto &o : outcomes)
 		EXPECT_GE(o.second, count / 400) << o.first;

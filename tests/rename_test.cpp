@@ -402,7 +402,25 @@ const struct {
      0,
      {"-b/BRUX00BEL_R_20160010000_01D_30S_MO.rnx: -b/brux0010.16o",
       "a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: a/abmf0010.16o"}},
-    {{}, {"--help"}, usageLine, "", 0, {}},
+    {{},
+     {"--help"},
+     std::string(usageLine) +
+	 "\n"
+	 "  -0          print each rename as old path, NUL, new path, NUL\n"
+	 "  -2          rename RINEX 3 long names back to RINEX 2 short ones\n"
+	 "  -c list     take station names from a list, site log or folder; repeatable\n"
+	 "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
+	 "  -n          change nothing: print what the run would do\n"
+	 "  -R          the data come from a receiver (the default)\n"
+	 "  -S          the data come from a stream\n"
+	 "  -s suffix   monument, receiver, country (as 00ITA) for stations no list names\n"
+	 "  -h, --help  print this help and exit\n"
+	 "  --version   print the version and exit\n"
+	 "\n"
+	 "See orvane-rename(1) for station lists, messages and exit statuses.\n",
+     "",
+     0,
+     {}},
     {{}, {"--version"}, "orvane-rename version 16158.\n", "", 0, {}},
     {{},
      {"--bogus"},

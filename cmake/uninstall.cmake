@@ -1,0 +1,30 @@
+# Removes what the last cmake --install from this build folder put there:
+# every file that its manifest names, under DESTDIR where that is set, as it
+# was for the install. Folders stay, since they may hold other files and may
+# have been there before; a name that is a folder now is left and reported.
+#   cmake -DMANIFEST=build/install_manifest.txt -P cmake/uninstall.cmake
+if(NOT EXISTS "${MANIFEST}")
+  message(FATAL_ERROR "${MANIFEST} is missing: nothing was installed from this build folder")
+endif()
+file(STRINGS "${MANIFEST}" files)
+set(left "")
+foreach(file IN LISTS files)
+  set(path "$ENV{DESTDIR}${file}")
+  if(IS_DIRECTORY "${path}" AND NOT IS_SYMLINK "${path}")
+    message(STATUS "Left, a folder now: ${path}")
+    list(APPEND left "${path}")
+  elseif(EXISTS "${path}" OR IS_SYMLINK "${path}")
+    file(REMOVE "${path}")
+    if(EXISTS "${path}" OR IS_SYMLINK "${path}")
+      list(APPEND left "${path}")
+    else()
+      message(STATUS "Removed: ${path}")
+    endif()
+  else()
+    message(STATUS "Not there: ${path}")
+  endif()
+endforeach()
+if(left)
+  list(JOIN left ", " left)
+  message(FATAL_ERROR "Not removed: ${left}")
+endif()
