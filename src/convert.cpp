@@ -8,8 +8,8 @@
 
 #include "orvane.h"
 
-/* Both programs' version. */
-const char version[] = "16158";
+/* Both programs' version, the project's as CMake sets it. */
+const char version[] = ORVANE_VERSION;
 
 /* Each refusal's message, as orvane prints it before the usage text. */
 // clang-format off

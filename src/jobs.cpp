@@ -1,173 +1,100 @@
-/*
- * Parallel runs (-j): a fixed pool of workers fed by the walk. Each job is
- * one folder's candidates, renamed in byte order by one worker, so that
- * collisions in a folder resolve as in a run of one; up to twice as many
- * folders as workers wait, each holding a descriptor of its own. On a
- * network file system every rename waits on the server, and many folders
- * in work at once keep it busy.
- */
-#include <dirent.h>
-#include <errno.h>
-#include <fcntl.h>
-#include <pthread.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-#include <unistd.h>
+#include "jobs.h"
 
+#include <fcntl.h>
+
+#include <exception>
 #include <new>
 
-#include "rename.h"
+#include "candidate.h"
+#include "options.h"
+#include "record.h"
+#include "stop.h"
 
-struct Job {
-	struct Job *next;
-	struct Place place;
-	struct Listing *listing;
-};
-
-static pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-static pthread_cond_t queued = PTHREAD_COND_INITIALIZER;
-static pthread_cond_t freed = PTHREAD_COND_INITIALIZER;
-static struct Job *head, *tail;
-static size_t inWork, maxInWork;
-static int closing;
-static pthread_t *workers;
-static int started;
-
-static void *work(void *unused);
-static void renameHere(const struct Place *place, const struct Listing *l);
-
-/* Threads of their own stack size, whatever the C library's default. */
-void startJobs(size_t slots)
-{
-	pthread_attr_t attr;
-
-	maxInWork = slots;
-	workers = static_cast<pthread_t *>(calloc((size_t)jobs, sizeof *workers));
-	if (workers == NULL || pthread_attr_init(&attr) != 0) {
-		perror(program);
-		exit(1);
-	}
-	(void)pthread_attr_setstacksize(&attr, (size_t)256 * 1024);
-	for (; started < jobs; started++)
-		if (pthread_create(&workers[started], &attr, work, NULL) != 0)
-			break;
-	(void)pthread_attr_destroy(&attr);
-	if (started == 0) {
-		(void)fprintf(stderr, "%s: no thread could be started\n", program);
-		exit(1);
-	}
-}
-
-/* The job holds a descriptor and a path of its own, for the walk may
- * close its own and goes on to other folders. */
-void renameLater(const struct Place *place, struct Listing *listing)
-{
-	const size_t length = (size_t)place->prefixLength;
-	struct Job *job = static_cast<struct Job *>(calloc(1, sizeof *job));
-	char *prefix = static_cast<char *>(malloc(length + 1));
-	const int fd = fcntl(place->fd, F_DUPFD_CLOEXEC, 0);
-
-	if (job == NULL || prefix == NULL || fd < 0) {
-		/* No descriptor or memory to spare: the folder's files are
-		 * renamed here and now, the walk waiting. */
-		if (fd >= 0)
-			close(fd);
-		free(job);
-		free(prefix);
-		renameHere(place, listing);
-		return;
-	}
-	memcpy(prefix, place->prefix, length);
-	prefix[length] = '\0';
-	job->place = *place;
-	job->place.fd = fd;
-	job->place.prefix = prefix;
-	job->listing = listing;
-	__atomic_add_fetch(&listing->refs, 1, __ATOMIC_ACQ_REL);
-
-	(void)pthread_mutex_lock(&lock);
-	while (inWork >= maxInWork)
-		(void)pthread_cond_wait(&freed, &lock);
-	if (tail != NULL)
-		tail->next = job;
-	else
-		head = job;
-	tail = job;
-	inWork++;
-	(void)pthread_cond_signal(&queued);
-	(void)pthread_mutex_unlock(&lock);
-}
-
-/* The folder's files in their order; with -n the names given out are the
- * job's own, but in a folder a file named is in. */
-static void renameHere(const struct Place *place, const struct Listing *l)
+void renameHere(const Place &place, const Listing &listing)
 {
 	Names given;
-	struct Place here = *place;
-
-	if (dryRun && here.given == nullptr)
+	Place here = place;
+	if (options.dryRun && here.given == nullptr)
 		here.given = &given;
-	for (size_t i = 0; i < l->count && !stopping(); i++)
-		if (l->entries[i].entry[0] != DT_DIR)
-			handleEntry(&here, l->entries[i].entry);
+	for (const Listing::Entry &e : listing.entries()) {
+		if (stopping())
+			return;
+		if (e.kind != Listing::Kind::folder)
+			handleEntry(here, listing, e);
+	}
 }
 
-static void runJob(struct Job *job)
+Jobs::Jobs(int workers, const Budget &budget) : maxInWork_(budget.jobs)
 {
 	try {
-		renameHere(&job->place, job->listing);
-	} catch (const std::bad_alloc &) {
-		outOfMemory();
+		for (int i = 0; i < workers; i++)
+			workers_.emplace_back(&Jobs::work, this);
+	} catch (const std::system_error &) {
+		if (workers_.empty())
+			throw;
 	}
-	close(job->place.fd);
-	free(const_cast<char *>(job->place.prefix));
-	releaseListing(job->listing);
-	free(job);
 }
 
-static void *work(void *unused)
+void Jobs::add(const Place &place, std::shared_ptr<const Listing> listing)
 {
-	(void)unused;
+	Fd fd(fcntl(place.fd, F_DUPFD_CLOEXEC, 0));
+	if (!fd) {
+		renameHere(place, *listing);
+		return;
+	}
+	Job job{std::move(fd), std::string(place.prefix), place, std::move(listing)};
+
+	std::unique_lock<std::mutex> hold(lock_);
+	freed_.wait(hold, [this] { return inWork_ < maxInWork_; });
+	queue_.push_back(std::move(job));
+	inWork_++;
+	queued_.notify_one();
+}
+
+void Jobs::wait()
+{
+	std::unique_lock<std::mutex> hold(lock_);
+	freed_.wait(hold, [this] { return inWork_ == 0; });
+}
+
+void Jobs::finish()
+{
+	{
+		const std::lock_guard<std::mutex> hold(lock_);
+		closing_ = true;
+	}
+	queued_.notify_all();
+	for (std::thread &t : workers_)
+		if (t.joinable())
+			t.join();
+}
+
+// No exception leaves a worker: what escapes a job stops the run.
+void Jobs::work()
+{
 	for (;;) {
-		(void)pthread_mutex_lock(&lock);
-		while (head == NULL && !closing)
-			(void)pthread_cond_wait(&queued, &lock);
-		struct Job *job = head;
-		if (job == NULL) {
-			(void)pthread_mutex_unlock(&lock);
-			return NULL;
+		std::unique_lock<std::mutex> hold(lock_);
+		queued_.wait(hold, [this] { return !queue_.empty() || closing_; });
+		if (queue_.empty())
+			return;
+		Job job = std::move(queue_.front());
+		queue_.pop_front();
+		hold.unlock();
+
+		Place here = job.place;
+		here.fd = job.fd.get();
+		here.prefix = job.prefix;
+		try {
+			renameHere(here, *job.listing);
+		} catch (const std::bad_alloc &) {
+			reportFault("out of memory");
+		} catch (const std::exception &e) {
+			reportFault(e.what());
 		}
-		head = job->next;
-		if (head == NULL)
-			tail = NULL;
-		(void)pthread_mutex_unlock(&lock);
+		job = Job{};
 
-		runJob(job);
-
-		(void)pthread_mutex_lock(&lock);
-		inWork--;
-		(void)pthread_cond_broadcast(&freed);
-		(void)pthread_mutex_unlock(&lock);
+		hold.lock();
+		inWork_--;
+		freed_.notify_all();
 	}
-}
-
-/* Every job queued so far is done, or dropped after a stop. */
-void waitForJobs(void)
-{
-	(void)pthread_mutex_lock(&lock);
-	while (inWork > 0)
-		(void)pthread_cond_wait(&freed, &lock);
-	(void)pthread_mutex_unlock(&lock);
-}
-
-/* Every job queued is done, or dropped after a stop, when this returns. */
-void finishJobs(void)
-{
-	(void)pthread_mutex_lock(&lock);
-	closing = 1;
-	(void)pthread_cond_broadcast(&queued);
-	(void)pthread_mutex_unlock(&lock);
-	for (int i = 0; i < started; i++)
-		(void)pthread_join(workers[i], NULL);
 }

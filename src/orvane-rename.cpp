@@ -8,58 +8,66 @@
  * on standard error.
  */
 #include <getopt.h>
-#include <limits.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
 #include <new>
-#include <string>
-#include <vector>
+#include <optional>
+#include <span>
 
+#include "budget.h"
+#include "jobs.h"
 #include "lists.h"
+#include "options.h"
 #include "orvane.h"
-#include "rename.h"
+#include "record.h"
+#include "stop.h"
+#include "walk.h"
 
 const char program[] = "orvane-rename";
-
-int dryRun;
-int nulRecord;
-int shortening;
-int jobs = 1;
-static const char *source = "R";
-static const char *suffix;
-static int forward;       /* the first option of the forward direction */
-static int endedByDashes; /* "--" ended the options */
-static std::vector<std::string> lists;
+Options options;
 
 static int readOptions(int argc, char **argv);
 static int readJobs(const char *text);
 [[noreturn]] static void usage(int status);
-static void refuseOptionsAmongPaths(int first, int argc, char **argv);
-static void readLists(void);
+static void refuseOptionsAmongPaths(int first, int argc, char **argv, bool endedByDashes);
+static void renameAll(std::span<char *const> paths);
 
 int main(int argc, char **argv)
 {
 	const int first = readOptions(argc, argv);
 
-	refuseOptionsAmongPaths(first, argc, argv);
-	readLists();
+	// Every list is read, and found sound, before anything is renamed.
+	if (!readStationLists(options.lists))
+		return 2;
 	startRecord();
 	indexCatalogue();
-	const size_t slots = setDescriptorBudget();
 	try {
-		findNamedFolders(argc - first, argv + first);
-		if (jobs > 1)
-			startJobs(slots);
-		for (int i = first; i < argc && !stopping(); i++)
-			walkPath(argv[i]);
+		renameAll(std::span<char *const>(argv + first, argv + argc));
 	} catch (const std::bad_alloc &) {
-		outOfMemory();
+		reportFault("out of memory");
+	} catch (const std::exception &e) {
+		reportFault(e.what());
 	}
-	if (jobs > 1)
-		finishJobs();
 	return endRecord();
+}
+
+/* The walk on this thread, the renames of -j on workers of their own. */
+static void renameAll(std::span<char *const> paths)
+{
+	const Budget budget = descriptorBudget(options.jobs);
+	std::optional<Jobs> jobs;
+	if (options.jobs > 1)
+		jobs.emplace(options.jobs, budget);
+	Walk walk(budget, jobs ? &*jobs : nullptr);
+	walk.findNamedFolders(paths);
+	for (const char *path : paths) {
+		if (stopping())
+			break;
+		walk.path(path);
+	}
 }
 
 static const struct option longOptions[] = {
@@ -72,6 +80,7 @@ static const struct option longOptions[] = {
 static int readOptions(int argc, char **argv)
 {
 	int c;
+	int forward = 0; /* the first option of the forward direction */
 
 	opterr = 0;
 	int at = optind;
@@ -81,28 +90,28 @@ static int readOptions(int argc, char **argv)
 			forward = c;
 		switch (c) {
 		case '0':
-			nulRecord = 1;
+			options.nulRecord = true;
 			break;
 		case 'n':
-			dryRun = 1;
+			options.dryRun = true;
 			break;
 		case 'R':
-			source = "R";
+			options.source = "R";
 			break;
 		case 'S':
-			source = "S";
+			options.source = "S";
 			break;
 		case 's':
-			suffix = optarg;
+			options.suffix = optarg;
 			break;
 		case 'c':
-			lists.emplace_back(optarg);
+			options.lists.emplace_back(optarg);
 			break;
 		case '2':
-			shortening = 1;
+			options.shortening = true;
 			break;
 		case 'j':
-			jobs = readJobs(optarg);
+			options.jobs = readJobs(optarg);
 			break;
 		case 'h':
 			usage(0);
@@ -125,13 +134,14 @@ static int readOptions(int argc, char **argv)
 			usage(2);
 		}
 	}
-	endedByDashes = optind == at + 1 && strcmp(argv[at], "--") == 0;
-	if (shortening && forward != 0) {
+	const bool endedByDashes = optind == at + 1 && strcmp(argv[at], "--") == 0;
+	if (options.shortening && forward != 0) {
 		(void)fprintf(stderr, "%s: option '-%c' does not go with '-2'\n", program, forward);
 		usage(2);
 	}
 	if (optind >= argc)
 		usage(2);
+	refuseOptionsAmongPaths(optind, argc, argv, endedByDashes);
 	return optind;
 }
 
@@ -152,7 +162,7 @@ static int readJobs(const char *text)
  * option; else after a mistake, the synopsis alone. */
 static void usage(int status)
 {
-	static const char options[] =
+	static const char lines[] =
 	    "\n"
 	    "  -0          print each rename as old path, NUL, new path, NUL\n"
 	    "  -2          rename RINEX 3 long names back to RINEX 2 short ones\n"
@@ -173,13 +183,13 @@ static void usage(int status)
 		      "       %s -2 [-0n] [-j jobs] path ...\n",
 		      program, program);
 	if (status == 0)
-		(void)fputs(options, to);
+		(void)fputs(lines, to);
 	exit(fflush(to) != 0 || ferror(to) ? 1 : status);
 }
 
 /* "archive -n" would otherwise rename the archive for real and then look
  * for a file named -n. */
-static void refuseOptionsAmongPaths(int first, int argc, char **argv)
+static void refuseOptionsAmongPaths(int first, int argc, char **argv, bool endedByDashes)
 {
 	if (endedByDashes)
 		return;
@@ -191,124 +201,3 @@ static void refuseOptionsAmongPaths(int first, int argc, char **argv)
 		}
 }
 
-/* Every list is read, and found sound, before anything is renamed. */
-static void readLists(void)
-{
-	if (!readStationLists(lists))
-		exit(2);
-}
-
-/* The length of a trailing .Z (compress), .gz or .bz2, or 0. */
-static size_t compressionSuffix(const char *name, size_t length)
-{
-	static const char *const suffixes[] = {".Z", ".gz", ".bz2"};
-
-	for (const char *s : suffixes) {
-		const size_t n = strlen(s);
-		if (length > n && strcmp(name + length - n, s) == 0)
-			return n;
-	}
-	return 0;
-}
-
-static int isDigits(const char *s, size_t n)
-{
-	for (size_t i = 0; i < n; i++)
-		if (s[i] < '0' || s[i] > '9')
-			return 0;
-	return 1;
-}
-
-/* The name less its compression suffix, at most NAME_MAX bytes, and where
- * the suffix starts in the name. */
-static size_t stemOf(const char *name, char stem[NAME_MAX + 1])
-{
-	const size_t length = strnlen(name, NAME_MAX);
-	const size_t n = length - compressionSuffix(name, length);
-
-	memcpy(stem, name, n);
-	stem[n] = '\0';
-	return n;
-}
-
-/* ssssdddh.yyt or ssssdddhmm.yyt, less a compression suffix: station, day,
- * hour designator, the minute of a 15-minute file, year and type. The
- * conversion judges the rest. With -2, the layout of a long name. */
-int isCandidate(const char *name)
-{
-	char stem[NAME_MAX + 1];
-	const size_t length = stemOf(name, stem);
-
-	if (shortening) {
-		struct ShortName sn;
-		return shortenName(stem, &sn) != shortNoLayout;
-	}
-	if (length != 12 && length != 14)
-		return 0;
-	return isDigits(stem + 4, 3) && (length == 12 || isDigits(stem + 8, 2)) &&
-	       stem[length - 4] == '.' && isDigits(stem + length - 3, 2);
-}
-
-/* The message that orvane prints, up to its dots: "Station Name not found". */
-static void refusalReason(enum Refusal refusal, struct NewName *nn)
-{
-	const char *message = convMessage[refusal] + 1;
-
-	(void)snprintf(nn->why, sizeof nn->why, "%.*s", (int)(strstr(message, "...") - message),
-		       message);
-}
-
-static int longName(const char *stem, size_t length, struct NewName *nn);
-static int shortName(const char *stem, struct NewName *nn);
-
-/* The long name that orvane gives the name less its compression suffix,
- * with the suffix put back: the monument, receiver and country of a listed
- * station, else those of -s, else the catalogue's. With -2 the short name. */
-int newName(const char *name, struct NewName *nn)
-{
-	char stem[NAME_MAX + 1];
-	const size_t length = stemOf(name, stem);
-
-	const int n = shortening ? shortName(stem, nn) : longName(stem, length, nn);
-	if (n < 0)
-		return -1;
-	memcpy(nn->to + n, name + length, strlen(name + length) + 1);
-	return 0;
-}
-
-static int longName(const char *stem, size_t length, struct NewName *nn)
-{
-	const char *listed = length >= 4 ? listedName(stem) : NULL;
-	struct LongName ln;
-	const enum Refusal refusal =
-	    convertName(stem, listed != NULL ? listed + 4 : suffix, NULL, catalogueName, &ln);
-
-	if (refusal != convOk) {
-		refusalReason(refusal, nn);
-		return -1;
-	}
-	const char *end = writeLongName(nn->to, &ln, source);
-	/* A suffix is printed as typed: a slash in it would lead out of the folder. */
-	if (strchr(nn->to, '/') != NULL) {
-		(void)snprintf(nn->why, sizeof nn->why, "%s would leave the folder", nn->to);
-		return -1;
-	}
-	return (int)(end - nn->to);
-}
-
-static int shortName(const char *stem, struct NewName *nn)
-{
-	struct ShortName sn;
-
-	switch (shortenName(stem, &sn)) {
-	case shortOk:
-		memcpy(nn->to, sn.name, sizeof sn.name);
-		return (int)strlen(nn->to);
-	case shortRefused:
-		(void)snprintf(nn->why, sizeof nn->why, sn.why, sn.partLength, sn.part);
-		return -1;
-	default:
-		(void)snprintf(nn->why, sizeof nn->why, "not a RINEX 3 long name");
-		return -1;
-	}
-}

@@ -1,0 +1,23 @@
+// What orvane-rename was asked to do: set from the command line before
+// anything else happens, and only read after.
+#ifndef ORVANE_OPTIONS_H
+#define ORVANE_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+extern const char program[];
+
+struct Options {
+	bool dryRun = false;            // -n
+	bool nulRecord = false;         // -0
+	bool shortening = false;        // -2: long names back to short ones
+	int jobs = 1;                   // -j
+	const char *source = "R";       // -R or -S
+	const char *suffix = nullptr;   // -s
+	std::vector<std::string> lists; // -c
+};
+
+extern Options options;
+
+#endif
