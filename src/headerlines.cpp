@@ -1,0 +1,225 @@
+/*
+ * A file's text line by line for the header reader, and the arithmetic of
+ * RINEX's fixed fields and times, all in whole ticks of 0.1 us: no floating
+ * point, so that 0.2 s is 2,000,000 ticks and never a hair off.
+ */
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "headerlines.h"
+
+void Lines::start(Decoder &decoder)
+{
+	decoder_ = &decoder;
+	at_ = size_ = total_ = number_ = 0;
+	end_ = End::none;
+}
+
+// More text into the chunk; 0 where it stops, with end_ saying how.
+size_t Lines::refill()
+{
+	at_ = size_ = 0;
+	if (end_ != End::none)
+		return 0;
+	if (total_ == limit) {
+		end_ = End::limit;
+		return 0;
+	}
+	size_ = decoder_->read(chunk_.data(), std::min(chunk_.size(), limit - total_));
+	total_ += size_;
+	if (size_ == 0)
+		end_ = decoder_->failure() ? End::failure : End::text;
+	return size_;
+}
+
+static std::string_view withoutReturn(std::string_view line)
+{
+	if (!line.empty() && line.back() == '\r')
+		line.remove_suffix(1);
+	return line;
+}
+
+std::optional<std::string_view> Lines::next()
+{
+	if (at_ == size_ && refill() == 0)
+		return std::nullopt;
+	const char *begin = chunk_.data() + at_;
+	const auto *newline = static_cast<const char *>(memchr(begin, '\n', size_ - at_));
+	if (newline != nullptr) {
+		at_ = size_t(newline - chunk_.data()) + 1;
+		number_++;
+		return withoutReturn(std::string_view(begin, size_t(newline - begin)));
+	}
+	// The line goes on into the next chunks: its first bytes are kept.
+	size_t carried = std::min(kept, size_ - at_);
+	std::copy_n(begin, carried, carry_.begin());
+	while (refill() > 0) {
+		newline = static_cast<const char *>(memchr(chunk_.data(), '\n', size_));
+		const size_t part = newline != nullptr ? size_t(newline - chunk_.data()) : size_;
+		const size_t more = std::min(kept - carried, part);
+		std::copy_n(chunk_.data(), more, carry_.begin() + long(carried));
+		carried += more;
+		if (newline != nullptr) {
+			at_ = part + 1;
+			number_++;
+			return withoutReturn(std::string_view(carry_.data(), carried));
+		}
+	}
+	// The last line, without a line end, counts where the text ends there.
+	if (end_ != End::text)
+		return std::nullopt;
+	number_++;
+	return withoutReturn(std::string_view(carry_.data(), carried));
+}
+
+std::optional<int> integerField(std::string_view line, size_t from, size_t to)
+{
+	if (to > line.size())
+		return std::nullopt;
+	size_t i = from;
+	while (i < to && line[i] == ' ')
+		i++;
+	if (i == to)
+		return std::nullopt;
+	int value = 0;
+	for (; i < to; i++) {
+		if (line[i] < '0' || line[i] > '9' || value > 99'999'999)
+			return std::nullopt;
+		value = value * 10 + (line[i] - '0');
+	}
+	return value;
+}
+
+std::optional<Ticks> secondsField(std::string_view line, size_t from, size_t to)
+{
+	if (to > line.size())
+		to = line.size();
+	size_t i = from;
+	while (i < to && line[i] == ' ')
+		i++;
+	Ticks whole = 0, fraction = 0;
+	int digits = 0, decimals = -1;
+	for (; i < to && line[i] != ' '; i++) {
+		const char c = line[i];
+		if (c == '.' && decimals < 0) {
+			decimals = 0;
+		} else if (c >= '0' && c <= '9') {
+			digits++;
+			if (decimals < 0) {
+				if (whole > 99'999'999)
+					return std::nullopt;
+				whole = whole * 10 + (c - '0');
+			} else if (decimals < 7) {
+				fraction = fraction * 10 + (c - '0');
+				decimals++;
+			} else if (c != '0') {
+				return std::nullopt; // finer than a tick
+			}
+		} else {
+			return std::nullopt;
+		}
+	}
+	while (i < to && line[i] == ' ')
+		i++;
+	if (digits == 0 || i != to)
+		return std::nullopt;
+	for (int d = std::max(decimals, 0); d < 7; d++)
+		fraction *= 10;
+	return whole * perSecond + fraction;
+}
+
+static bool isLeap(int year)
+{
+	return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+static int daysIn(int year, int month)
+{
+	static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+	return month == 2 && isLeap(year) ? 29 : days[month - 1];
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+static int64_t daysFromCivil(int year, int month, int day)
+{
+	const int64_t y = year - (month <= 2 ? 1 : 0);
+	const int64_t era = (y >= 0 ? y : y - 399) / 400;
+	const int64_t yoe = y - era * 400;
+	const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+	const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+	return era * 146097 + doe - 719468;
+}
+
+std::optional<Ticks> calendarTime(int year, int month, int day, int hour, int minute,
+				  Ticks seconds)
+{
+	if (year < 1900 || year > 2200 || month < 1 || month > 12 || day < 1 ||
+	    day > daysIn(year, month) || hour > 23 || minute > 59 || seconds >= 61 * perSecond)
+		return std::nullopt;
+	return ((daysFromCivil(year, month, day) * 24 + hour) * 60 + minute) * 60 * perSecond +
+	       seconds;
+}
+
+Ticks dayStart(int year, int day)
+{
+	return (daysFromCivil(year, 1, 1) + day - 1) * 86400 * perSecond;
+}
+
+std::string timeText(Ticks t)
+{
+	const int64_t perDay = 86400 * perSecond;
+	int64_t days = t >= 0 ? t / perDay : (t - perDay + 1) / perDay;
+	Ticks within = t - days * perDay;
+	// The civil date of a day count, the inverse of daysFromCivil.
+	days += 719468;
+	const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+	const int64_t doe = days - era * 146097;
+	const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+	const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+	const int64_t mp = (5 * doy + 2) / 153;
+	const int64_t day = doy - (153 * mp + 2) / 5 + 1;
+	const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+	const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+	const int64_t seconds = within / perSecond, fraction = within % perSecond;
+
+	char text[48];
+	int n = snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", (long long)year,
+			 (long long)month, (long long)day, (long long)(seconds / 3600),
+			 (long long)(seconds / 60 % 60), (long long)(seconds % 60));
+	if (fraction != 0) {
+		n += snprintf(text + n, sizeof text - size_t(n), ".%07lld", (long long)fraction);
+		while (text[n - 1] == '0')
+			n--;
+	}
+	return std::string(text, size_t(n));
+}
+
+std::string frequencyField(std::optional<Ticks> step)
+{
+	struct Unit {
+		Ticks ticks;
+		char letter;
+	};
+	static constexpr Unit units[] = {{86400 * perSecond, 'D'},
+					 {3600 * perSecond, 'H'},
+					 {60 * perSecond, 'M'},
+					 {perSecond, 'S'}};
+	const auto field = [](Ticks n, char letter) {
+		return std::string{char('0' + n / 10), char('0' + n % 10), letter};
+	};
+	if (!step || *step <= 0)
+		return "00U";
+	for (const Unit &u : units)
+		if (*step % u.ticks == 0 && *step / u.ticks >= 1 && *step / u.ticks <= 99)
+			return field(*step / u.ticks, u.letter);
+	if (*step < perSecond && perSecond % *step == 0) {
+		const Ticks hertz = perSecond / *step;
+		if (hertz <= 99)
+			return field(hertz, 'Z');
+		if (hertz % 100 == 0 && hertz / 100 <= 99)
+			return field(hertz / 100, 'C');
+	}
+	return "00U";
+}

@@ -1,0 +1,62 @@
+// The header reader's pieces: a file's text line by line, and the fields,
+// times and frequency codes of RINEX.
+#ifndef ORVANE_HEADERLINES_H
+#define ORVANE_HEADERLINES_H
+
+#include <stdint.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decode.h"
+
+// The lines of a file's text, each as far as its first bytes (its end is
+// found, not kept), out of chunks of decoded text: at most 1 MiB of it.
+class Lines
+{
+      public:
+	static constexpr size_t limit = size_t(1) << 20;
+	static constexpr size_t kept = 128;
+	enum class End { none, text, limit, failure };
+
+	Lines() : chunk_(16384) {}
+	void start(Decoder &decoder);
+	// The next line without its line end; none where the text stops (end()
+	// then says how). A line is valid until the next call.
+	std::optional<std::string_view> next();
+	End end() const { return end_; }
+	size_t number() const { return number_; }
+
+      private:
+	size_t refill();
+
+	Decoder *decoder_ = nullptr;
+	std::vector<char> chunk_;
+	size_t at_ = 0, size_ = 0, total_ = 0, number_ = 0;
+	std::array<char, kept> carry_{};
+	End end_ = End::none;
+};
+
+// Times in whole units of 0.1 us.
+using Ticks = int64_t;
+inline constexpr Ticks perSecond = 10'000'000;
+
+// The integer of a fixed-width field, blanks before it allowed; none where
+// the field holds anything else, or nothing.
+std::optional<int> integerField(std::string_view line, size_t from, size_t to);
+// A field of seconds with up to 7 decimals, such as " 30.0000000", in ticks.
+std::optional<Ticks> secondsField(std::string_view line, size_t from, size_t to);
+// A calendar time as ticks from 1970; none where it is no date and time.
+std::optional<Ticks> calendarTime(int year, int month, int day, int hour, int minute,
+				  Ticks seconds);
+// The start of a day of a year.
+Ticks dayStart(int year, int day);
+// "2018-01-28 00:00:00", with a fraction of a second only where it has one.
+std::string timeText(Ticks t);
+// The data-frequency field of a sampling step: "30S", "05Z", "01C", "00U".
+std::string frequencyField(std::optional<Ticks> step);
+
+#endif
