@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <system_error>
 
@@ -59,23 +60,22 @@ struct Decoder::Zlib {
 // libbz2 allocates a stream's blocks afresh for every stream; the pool keeps
 // them, so that a block of megabytes is neither mapped nor faulted in again
 // for each file.
-struct BlockPool {
-	struct Block {
-		void *memory = nullptr;
-		size_t size = 0;
-		bool used = false;
-	};
-	std::array<Block, 6> blocks;
-
+class BlockPool
+{
+      public:
+	BlockPool() = default;
+	BlockPool(const BlockPool &) = delete;
+	BlockPool &operator=(const BlockPool &) = delete;
 	~BlockPool()
 	{
-		for (Block &b : blocks)
+		for (Block &b : blocks_)
 			free(b.memory);
 	}
+
 	void *take(size_t size)
 	{
 		Block *spare = nullptr;
-		for (Block &b : blocks) {
+		for (Block &b : blocks_) {
 			if (!b.used && b.memory != nullptr && b.size == size) {
 				b.used = true;
 				return b.memory;
@@ -91,43 +91,62 @@ struct BlockPool {
 		spare->used = spare->memory != nullptr;
 		return spare->memory;
 	}
+
 	void give(void *memory)
 	{
-		for (Block &b : blocks)
-			if (b.memory == memory) {
-				b.used = false;
-				return;
-			}
-		free(memory);
+		auto *const b = std::find_if(blocks_.begin(), blocks_.end(),
+					    [memory](const Block &b) { return b.memory == memory; });
+		if (b != blocks_.end())
+			b->used = false;
+		else
+			free(memory);
 	}
+
+      private:
+	struct Block {
+		void *memory = nullptr;
+		size_t size = 0;
+		bool used = false;
+	};
+	std::array<Block, 6> blocks_;
 };
 
-struct Decoder::Bzip2 {
-	bz_stream stream{};
-	BlockPool pool;
-	bool active = false;
+class Decoder::Bzip2
+{
+      public:
+	Bzip2() = default;
+	Bzip2(const Bzip2 &) = delete;
+	Bzip2 &operator=(const Bzip2 &) = delete;
+	~Bzip2() { end(); }
 
+	bz_stream &stream() { return stream_; }
+	bool active() const { return active_; }
+	void end()
+	{
+		if (active_)
+			BZ2_bzDecompressEnd(&stream_);
+		active_ = false;
+	}
+	bool begin()
+	{
+		stream_ = bz_stream{};
+		stream_.bzalloc = take;
+		stream_.bzfree = give;
+		stream_.opaque = &pool_;
+		active_ = BZ2_bzDecompressInit(&stream_, 0, 0) == BZ_OK;
+		return active_;
+	}
+
+      private:
 	static void *take(void *pool, int n, int m)
 	{
 		return static_cast<BlockPool *>(pool)->take(size_t(n) * size_t(m));
 	}
 	static void give(void *pool, void *memory) { static_cast<BlockPool *>(pool)->give(memory); }
-	~Bzip2() { end(); }
-	void end()
-	{
-		if (active)
-			BZ2_bzDecompressEnd(&stream);
-		active = false;
-	}
-	bool begin()
-	{
-		stream = bz_stream{};
-		stream.bzalloc = take;
-		stream.bzfree = give;
-		stream.opaque = &pool;
-		active = BZ2_bzDecompressInit(&stream, 0, 0) == BZ_OK;
-		return active;
-	}
+
+	bz_stream stream_{};
+	BlockPool pool_;
+	bool active_ = false;
 };
 
 Decoder::Decoder() = default;
@@ -208,11 +227,33 @@ bool Decoder::anotherStream()
 		return true;
 	if (input_.error() != 0)
 		readFailed();
-	else if (input_.empty())
+	else if (input_.hadNone())
 		fail(Left::notRinex, "file is empty");
 	else
 		ended_ = true;
 	return false;
+}
+
+// A gzip member begins here, or the file ends; false where no member follows.
+bool Decoder::startMember()
+{
+	if (!anotherStream())
+		return false;
+	if (input_.size() >= 2 && (input_.data()[0] != 0x1f || input_.data()[1] != 0x8b)) {
+		fail(Left::damaged, ".gz stream damaged: bad magic");
+		return false;
+	}
+	z_stream &z = zlib_->stream;
+	if (zlib_->ready) {
+		inflateReset(&z);
+	} else if (inflateInit2(&z, 16 + MAX_WBITS) == Z_OK) {
+		zlib_->ready = true;
+	} else {
+		fail(Left::unreadable, "out of memory");
+		return false;
+	}
+	zlib_->memberEnded = false;
+	return true;
 }
 
 size_t Decoder::inflate(char *out, size_t size)
@@ -221,24 +262,8 @@ size_t Decoder::inflate(char *out, size_t size)
 	z.next_out = reinterpret_cast<Bytef *>(out);
 	z.avail_out = unsigned(size);
 	while (z.avail_out == size && !failure_) {
-		if (zlib_->memberEnded) {
-			if (!anotherStream())
-				break;
-			if (input_.size() >= 2 && (input_.data()[0] != 0x1f || input_.data()[1] != 0x8b)) {
-				fail(Left::damaged, ".gz stream damaged: bad magic");
-				break;
-			}
-			if (!zlib_->ready) {
-				zlib_->ready = inflateInit2(&z, 16 + MAX_WBITS) == Z_OK;
-				if (!zlib_->ready) {
-					fail(Left::unreadable, "out of memory");
-					break;
-				}
-			} else {
-				inflateReset(&z);
-			}
-			zlib_->memberEnded = false;
-		}
+		if (zlib_->memberEnded && !startMember())
+			break;
 		if (!input_.fill()) {
 			if (input_.error() != 0)
 				readFailed();
@@ -265,10 +290,10 @@ size_t Decoder::inflate(char *out, size_t size)
 
 size_t Decoder::bunzip(char *out, size_t size)
 {
-	bz_stream &b = bzip2_->stream;
+	bz_stream &b = bzip2_->stream();
 	size_t made = 0;
 	while (made == 0 && !failure_) {
-		if (!bzip2_->active) {
+		if (!bzip2_->active()) {
 			if (!anotherStream())
 				break;
 			if (!bzip2_->begin()) {

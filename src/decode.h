@@ -30,11 +30,12 @@ class Input
 	bool fill();
 	const unsigned char *data() const { return buffer_.data() + at_; }
 	size_t size() const { return end_ - at_; }
+	bool empty() const { return at_ == end_; }
 	void consume(size_t n) { at_ += n; }
 	int fd() const { return fd_; }
 	int error() const { return error_; }
 	// Whether the file had no byte at all.
-	bool empty() const { return total_ == 0 && ended_; }
+	bool hadNone() const { return total_ == 0 && ended_; }
 
       private:
 	std::vector<unsigned char> buffer_;
@@ -60,6 +61,8 @@ class Lzw
       private:
 	bool readHeader(Input &in);
 	bool take(Input &in, unsigned &code);
+	void endGroup();
+	bool decode(unsigned code, unsigned char *out, size_t &made);
 	void damage(std::string why);
 
 	std::vector<uint16_t> prefix_;
@@ -100,11 +103,12 @@ class Decoder
 	size_t bunzip(char *out, size_t size);
 	size_t uncompress(char *out, size_t size);
 	bool anotherStream();
+	bool startMember();
 	size_t fail(Left kind, std::string why);
 	size_t readFailed();
 
 	struct Zlib;
-	struct Bzip2;
+	class Bzip2;
 	Compression compression_ = Compression::none;
 	Input input_;
 	std::unique_ptr<Zlib> zlib_;

@@ -26,6 +26,7 @@ struct HeaderReader::State {
 HeaderReader::HeaderReader() : state_(std::make_unique<State>()) {}
 HeaderReader::~HeaderReader() = default;
 
+// cppcheck-suppress unusedFunction ; called from the tests and the benchmark
 std::string_view describe(Left kind)
 {
 	switch (kind) {
@@ -124,7 +125,8 @@ std::string navigationName(char system)
 
 char systemOf(char type)
 {
-	static constexpr std::string_view types = "nghlfqp", systems = "GRSECJM";
+	static constexpr std::string_view types = "nghlfqp";
+	static constexpr std::string_view systems = "GRSECJM";
 	const size_t at = types.find(type);
 	return at == std::string_view::npos ? '?' : systems[at];
 }
@@ -132,12 +134,15 @@ char systemOf(char type)
 struct Header {
 	std::string version;
 	int major = 0;
-	char type = ' ', system = ' ';
+	char type = ' ';
+	char system = ' ';
 	std::string compact; // the CRINEX version, empty for plain RINEX
 	std::array<char, 4> marker{' ', ' ', ' ', ' '};
 	bool markerSeen = false;
-	std::optional<Ticks> interval, firstObs;
-	bool intervalUnreadable = false, firstObsUnreadable = false;
+	std::optional<Ticks> interval;
+	std::optional<Ticks> firstObs;
+	bool intervalUnreadable = false;
+	bool firstObsUnreadable = false;
 	int types = 0; // RINEX 2's # / TYPES OF OBSERV
 };
 
@@ -146,12 +151,13 @@ std::optional<int> versionOf(std::string_view field, std::string &text)
 {
 	text = trimmed(field);
 	const size_t dot = text.find('.');
-	if (dot == 0 || dot == std::string_view::npos || dot > 2 || dot + 1 == text.size())
-		return std::nullopt;
-	if (!std::all_of(text.begin(), text.end(), [](char c) { return c == '.' || (c >= '0' && c <= '9'); }) ||
+	if (dot == 0 || dot == std::string_view::npos || dot > 2 || dot + 1 == text.size() ||
 	    text.find('.', dot + 1) != std::string::npos)
 		return std::nullopt;
-	return integerField(text, 0, dot);
+	if (!std::all_of(text.begin(), text.end(),
+			 [](char c) { return c == '.' || (c >= '0' && c <= '9'); }))
+		return std::nullopt;
+	return integerField(text, {0, dot});
 }
 
 struct Record {
@@ -160,44 +166,25 @@ struct Record {
 	std::optional<Ticks> time;
 };
 
-// An epoch line of RINEX 2; time is read for flags 0, 1 and 6 only.
-std::optional<Record> epoch2(std::string_view line, bool compact)
+// An epoch line, RINEX 2's or RINEX 3's; the time is read for flags 0, 1
+// and 6 only, event records' times being of no use (and often blank).
+std::optional<Record> epochRecord(std::string_view line, bool two, bool compact)
 {
-	if (line.size() < 32 || (!compact && line[0] != ' ') || line[28] < '0' || line[28] > '6')
+	static constexpr std::array<Field, 6> time2{
+	    {{1, 3}, {3, 6}, {6, 9}, {9, 12}, {12, 15}, {15, 26}}};
+	static constexpr std::array<Field, 6> time3{
+	    {{1, 6}, {6, 9}, {9, 12}, {12, 15}, {15, 18}, {18, 29}}};
+	const size_t flagAt = two ? 28 : 31;
+	if (line.size() < flagAt + 4 || line[flagAt] < '0' || line[flagAt] > '6')
 		return std::nullopt;
-	Record r{line[28] - '0', integerField(line, 29, 32).value_or(-1), {}};
+	if (two ? !compact && line[0] != ' ' : line[0] != '>')
+		return std::nullopt;
+	Record r{line[flagAt] - '0', integerField(line, {flagAt + 1, flagAt + 4}).value_or(-1), {}};
 	if (r.count < 0)
 		return std::nullopt;
 	if (r.flag >= 2 && r.flag <= 5)
 		return r;
-	const auto year = integerField(line, 1, 3), month = integerField(line, 3, 6),
-		   day = integerField(line, 6, 9), hour = integerField(line, 9, 12),
-		   minute = integerField(line, 12, 15);
-	const auto seconds = secondsField(line, 15, 26);
-	if (!year || !month || !day || !hour || !minute || !seconds)
-		return std::nullopt;
-	r.time = calendarTime(*year < 80 ? 2000 + *year : 1900 + *year, *month, *day, *hour,
-			      *minute, *seconds);
-	return r.time ? std::optional(r) : std::nullopt;
-}
-
-// An epoch line of RINEX 3, which begins with '>'.
-std::optional<Record> epoch3(std::string_view line)
-{
-	if (line.size() < 35 || line[0] != '>' || line[31] < '0' || line[31] > '6')
-		return std::nullopt;
-	Record r{line[31] - '0', integerField(line, 32, 35).value_or(-1), {}};
-	if (r.count < 0)
-		return std::nullopt;
-	if (r.flag >= 2 && r.flag <= 5)
-		return r;
-	const auto year = integerField(line, 1, 6), month = integerField(line, 6, 9),
-		   day = integerField(line, 9, 12), hour = integerField(line, 12, 15),
-		   minute = integerField(line, 15, 18);
-	const auto seconds = secondsField(line, 18, 29);
-	if (!year || !month || !day || !hour || !minute || !seconds)
-		return std::nullopt;
-	r.time = calendarTime(*year, *month, *day, *hour, *minute, *seconds);
+	r.time = timeFields(line, two ? time2 : time3);
 	return r.time ? std::optional(r) : std::nullopt;
 }
 
@@ -212,12 +199,17 @@ class Judging
 
       private:
 	std::optional<Verdict> readType();
+	std::optional<Verdict> checkType() const;
+	std::optional<Verdict> checkVersion() const;
 	std::optional<Verdict> readRest();
 	std::optional<Verdict> checkStation() const;
 	std::optional<Verdict> readEpochs();
+	std::optional<Verdict> skipRecord(const Record &r, size_t at);
 	std::optional<Verdict> skip(int n, bool headerRecords, size_t epochLine);
 	std::string_view rebuild(std::string_view line);
+	std::optional<Ticks> step() const;
 	Verdict judgeTimes() const;
+	std::string period(Ticks start) const;
 	Verdict stopped(std::string why, Left kind = Left::cutShort) const;
 	void readTypes(std::string_view line);
 
@@ -260,9 +252,10 @@ Verdict Judging::run()
 	return judgeTimes();
 }
 
+// The first lines: CRINEX VERS / TYPE and CRINEX PROG / DATE in Compact
+// RINEX, then RINEX VERSION / TYPE.
 std::optional<Verdict> Judging::readType()
 {
-	const bool observation = name_.type == 'o' || name_.type == 'd';
 	auto line = lines_.next();
 	if (!line && lines_.end() == Lines::End::text)
 		return left(Left::notRinex, compression_ == Compression::none ? "file is empty"
@@ -276,11 +269,10 @@ std::optional<Verdict> Judging::readType()
 			return left(Left::anotherType, "header says Compact RINEX");
 		h_.compact = trimmed(line->substr(0, 20));
 		line = lines_.next();
-		if (!line)
-			return stopped("header cut short");
-		if (labelOf(*line) != "CRINEX PROG / DATE")
+		if (line && labelOf(*line) != "CRINEX PROG / DATE")
 			return left(Left::badHeader, "no CRINEX PROG / DATE in the header");
-		line = lines_.next();
+		if (line)
+			line = lines_.next();
 		if (!line)
 			return stopped("header cut short");
 	}
@@ -294,28 +286,34 @@ std::optional<Verdict> Judging::readType()
 	h_.major = *major;
 	h_.type = line->size() > 20 ? (*line)[20] : ' ';
 	h_.system = line->size() > 40 ? (*line)[40] : ' ';
+	return checkType();
+}
 
+// Whether the header says the data the name says, in a version they come in.
+std::optional<Verdict> Judging::checkType() const
+{
+	const bool observation = name_.type == 'o' || name_.type == 'd';
 	const bool navigation = h_.type == 'N' || h_.type == 'G' || h_.type == 'H';
 	const char system = h_.type == 'G'   ? 'R'
 			    : h_.type == 'H' ? 'S'
 			    : h_.major >= 3  ? h_.system
 					     : 'G';
-	const auto another = [](std::string what) {
-		return left(Left::anotherType, "header says " + std::move(what));
-	};
-	if (observation && h_.type != 'O')
-		return another(navigation	  ? "navigation data"
-			       : h_.type == 'M' ? "meteorological data"
-						: "type " + shown(std::string_view(&h_.type, 1)));
-	if (!observation && (!navigation || system != systemOf(name_.type)))
-		return another(navigation	  ? navigationName(system)
-			       : h_.type == 'O' ? "observation data"
-			       : h_.type == 'M' ? "meteorological data"
-						: "type " + shown(std::string_view(&h_.type, 1)));
+	std::string what = h_.type == 'O'   ? "observation data"
+			   : h_.type == 'M' ? "meteorological data"
+					    : "type " + shown(std::string_view(&h_.type, 1));
+	if (navigation)
+		what = observation ? "navigation data" : navigationName(system);
+	if (observation ? h_.type != 'O' : !navigation || system != systemOf(name_.type))
+		return left(Left::anotherType, "header says " + what);
 	if (name_.type == 'd' && h_.compact.empty())
-		return another("RINEX, not Compact RINEX");
+		return left(Left::anotherType, "header says RINEX, not Compact RINEX");
+	return checkVersion();
+}
 
-	const bool known = observation ? h_.major == 2 || h_.major == 3
+std::optional<Verdict> Judging::checkVersion() const
+{
+	const bool observation = name_.type == 'o' || name_.type == 'd';
+	const bool known = observation	    ? h_.major == 2 || h_.major == 3
 			   : h_.type == 'N' ? h_.major >= 2 && h_.major <= 4
 					    : h_.major == 2;
 	if (!known)
@@ -329,12 +327,14 @@ std::optional<Verdict> Judging::readType()
 
 void Judging::readTypes(std::string_view line)
 {
-	if (const auto n = integerField(line, 0, 6))
+	if (const auto n = integerField(line, {0, 6}))
 		h_.types = *n;
 }
 
 std::optional<Verdict> Judging::readRest()
 {
+	static constexpr std::array<Field, 6> firstObs{
+	    {{0, 6}, {6, 12}, {12, 18}, {18, 24}, {24, 30}, {30, 43}}};
 	for (;;) {
 		const auto line = lines_.next();
 		if (!line)
@@ -346,16 +346,10 @@ std::optional<Verdict> Judging::readRest()
 			h_.markerSeen = true;
 			std::copy_n(line->begin(), std::min<size_t>(4, line->size()), h_.marker.begin());
 		} else if (label == "INTERVAL") {
-			h_.interval = secondsField(*line, 0, 10);
+			h_.interval = secondsField(*line, {0, 10});
 			h_.intervalUnreadable = !h_.interval;
 		} else if (label == "TIME OF FIRST OBS") {
-			const auto year = integerField(*line, 0, 6), month = integerField(*line, 6, 12),
-				   day = integerField(*line, 12, 18), hour = integerField(*line, 18, 24),
-				   minute = integerField(*line, 24, 30);
-			const auto seconds = secondsField(*line, 30, 43);
-			if (year && month && day && hour && minute && seconds)
-				h_.firstObs =
-				    calendarTime(*year, *month, *day, *hour, *minute, *seconds);
+			h_.firstObs = timeFields(*line, firstObs);
 			h_.firstObsUnreadable = !h_.firstObs;
 		} else if (label == "# / TYPES OF OBSERV") {
 			readTypes(*line);
@@ -406,43 +400,50 @@ std::string_view Judging::rebuild(std::string_view line)
 
 std::optional<Verdict> Judging::readEpochs()
 {
-	const bool compact = !h_.compact.empty(), two = h_.major == 2;
+	const bool compact = !h_.compact.empty();
+	const bool two = h_.major == 2;
+	const size_t flagAt = two ? 28 : 31;
 	while (count_ < epochsNeeded && !atLimit_) {
 		const auto line = lines_.next();
 		if (!line)
 			return lines_.end() == Lines::End::failure ? std::optional(stopped(""))
 								   : std::nullopt;
+		// An event record is written whole in Compact RINEX too.
+		const bool event =
+		    line->size() > flagAt && (*line)[flagAt] >= '2' && (*line)[flagAt] <= '5';
 		const size_t at = lines_.number();
-		const size_t flagAt = two ? 28 : 31;
-		const bool event = line->size() > flagAt && (*line)[flagAt] >= '2' && (*line)[flagAt] <= '5';
-		std::string_view epoch = *line;
-		if (compact && !event)
-			epoch = rebuild(*line);
-		const auto r = two ? epoch2(epoch, compact) : epoch3(epoch);
+		const auto r = epochRecord(compact && !event ? rebuild(*line) : *line, two, compact);
 		if (!r)
 			return left(Left::badRecords, "epoch unreadable at line " + std::to_string(at));
-		if (r->flag >= 2 && r->flag <= 5) {
-			fresh_ = true;
-			if (auto v = skip(r->count, two && !compact && r->flag == 4, at))
-				return v;
-			continue;
-		}
 		if (r->flag <= 1)
 			epochs_[size_t(count_++)] = *r->time;
 		if (count_ == epochsNeeded)
 			break;
-		int more = r->count;
-		if (compact) {
-			more += 1; // the clock line
-		} else if (two) {
-			if (r->count > 0 && h_.types <= 0)
-				return left(Left::badHeader, "no # / TYPES OF OBSERV in the header");
-			more = (r->count - 1) / 12 + r->count * ((h_.types + 4) / 5);
-		}
-		if (auto v = skip(more, false, at))
+		if (auto v = skipRecord(*r, at))
 			return v;
 	}
 	return std::nullopt;
+}
+
+// The lines after an epoch line: an event's records, or the satellites'
+// observations, and in Compact RINEX the clock line before them.
+std::optional<Verdict> Judging::skipRecord(const Record &r, size_t at)
+{
+	const bool compact = !h_.compact.empty();
+	const bool two = h_.major == 2;
+	if (r.flag >= 2 && r.flag <= 5) {
+		fresh_ = true;
+		return skip(r.count, two && !compact && r.flag == 4, at);
+	}
+	int lines = r.count;
+	if (compact) {
+		lines += 1;
+	} else if (two) {
+		if (r.count > 0 && h_.types <= 0)
+			return left(Left::badHeader, "no # / TYPES OF OBSERV in the header");
+		lines = (r.count - 1) / 12 + r.count * ((h_.types + 4) / 5);
+	}
+	return skip(lines, false, at);
 }
 
 // Passes over the n lines of a record; at the limit of text, the epochs
@@ -463,6 +464,40 @@ std::optional<Verdict> Judging::skip(int n, bool headerRecords, size_t epochLine
 	return std::nullopt;
 }
 
+// The smallest step between the epochs read; with fewer than two, INTERVAL.
+std::optional<Ticks> Judging::step() const
+{
+	if (count_ < 2)
+		return h_.interval && *h_.interval > 0 ? h_.interval : std::nullopt;
+	std::optional<Ticks> step;
+	for (size_t i = 1; i < size_t(count_); i++) {
+		const Ticks d = epochs_[i] - epochs_[i - 1];
+		if (d > 0 && (!step || d < *step))
+			step = d;
+	}
+	return step;
+}
+
+// The name's period in words: "day 027", "day 027, 04:00 to 05:00", with
+// the year where the data start in another.
+std::string Judging::period(Ticks start) const
+{
+	std::string says = "day " + std::string(name_.day < 100 ? name_.day < 10 ? "00" : "0" : "") +
+			   std::to_string(name_.day);
+	if (timeText(start).compare(0, 4, std::to_string(name_.year)) != 0)
+		says += " of " + std::to_string(name_.year);
+	if (name_.hour) {
+		const int begin = *name_.hour * 60 + name_.minute.value_or(0);
+		const int end = begin + (name_.minute ? 15 : 60);
+		const auto clock = [](int minutes) {
+			return std::string{char('0' + minutes / 600), char('0' + minutes / 60 % 10), ':',
+					   char('0' + minutes % 60 / 10), char('0' + minutes % 10)};
+		};
+		says += ", " + clock(begin) + " to " + clock(end);
+	}
+	return says;
+}
+
 Verdict Judging::judgeTimes() const
 {
 	const std::optional<Ticks> start = count_ > 0 ? std::optional(epochs_[0]) : h_.firstObs;
@@ -470,44 +505,26 @@ Verdict Judging::judgeTimes() const
 		return h_.firstObsUnreadable
 			   ? left(Left::badHeader, "TIME OF FIRST OBS unreadable")
 			   : left(Left::noStart, "no epoch and no TIME OF FIRST OBS");
-	std::optional<Ticks> step;
-	for (int i = 1; i < count_; i++) {
-		const Ticks d = epochs_[size_t(i)] - epochs_[size_t(i - 1)];
-		if (d > 0 && (!step || d < *step))
-			step = d;
-	}
-	if (count_ < 2) {
-		if (h_.intervalUnreadable)
-			return left(Left::badHeader, "INTERVAL unreadable");
-		if (h_.interval && *h_.interval > 0)
-			step = h_.interval;
-	}
+	if (count_ < 2 && h_.intervalUnreadable)
+		return left(Left::badHeader, "INTERVAL unreadable");
+	const std::optional<Ticks> sampling = step();
 
-	const Ticks hour = 3600 * perSecond, minute = 60 * perSecond;
-	Ticks from = dayStart(name_.year, name_.day), length = 24 * hour;
+	const Ticks hour = 3600 * perSecond;
+	Ticks from = dayStart(name_.year, name_.day);
+	Ticks length = 24 * hour;
 	if (name_.hour) {
-		from += *name_.hour * hour + name_.minute.value_or(0) * minute;
-		length = name_.minute ? 15 * minute : hour;
+		from += *name_.hour * hour + Ticks(name_.minute.value_or(0)) * 60 * perSecond;
+		length = name_.minute ? hour / 4 : hour;
 	}
-	if (*start < from - step.value_or(0) || *start >= from + length) {
-		char says[64];
-		int n = snprintf(says, sizeof says, "day %03d", name_.day);
-		if (timeText(*start).compare(0, 4, std::to_string(name_.year)) != 0)
-			n += snprintf(says + n, sizeof says - size_t(n), " of %d", name_.year);
-		if (name_.hour) {
-			const int begin = *name_.hour * 60 + name_.minute.value_or(0);
-			const int end = begin + (name_.minute ? 15 : 60);
-			snprintf(says + n, sizeof says - size_t(n), ", %02d:%02d to %02d:%02d",
-				 begin / 60, begin % 60, end / 60, end % 60);
-		}
+	if (*start < from - sampling.value_or(0) || *start >= from + length)
 		return left(Left::anotherStart,
-			    "data start " + timeText(*start) + ", the name says " + says);
-	}
-	return Verdict{std::nullopt, {}, frequencyField(step)};
+			    "data start " + timeText(*start) + ", the name says " + period(*start));
+	return Verdict{std::nullopt, {}, frequencyField(sampling)};
 }
 
 } // namespace
 
+// cppcheck-suppress unusedFunction ; called from the tests and the benchmark
 Verdict HeaderReader::judge(int fd, Compression compression, const NameSays &name)
 {
 	state_->decoder.start(fd, compression);

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "headerlines.h"
 
@@ -74,17 +75,17 @@ std::optional<std::string_view> Lines::next()
 	return withoutReturn(std::string_view(carry_.data(), carried));
 }
 
-std::optional<int> integerField(std::string_view line, size_t from, size_t to)
+std::optional<int> integerField(std::string_view line, Field f)
 {
-	if (to > line.size())
+	if (f.to > line.size())
 		return std::nullopt;
-	size_t i = from;
-	while (i < to && line[i] == ' ')
+	size_t i = f.from;
+	while (i < f.to && line[i] == ' ')
 		i++;
-	if (i == to)
+	if (i == f.to)
 		return std::nullopt;
 	int value = 0;
-	for (; i < to; i++) {
+	for (; i < f.to; i++) {
 		if (line[i] < '0' || line[i] > '9' || value > 99'999'999)
 			return std::nullopt;
 		value = value * 10 + (line[i] - '0');
@@ -92,15 +93,16 @@ std::optional<int> integerField(std::string_view line, size_t from, size_t to)
 	return value;
 }
 
-std::optional<Ticks> secondsField(std::string_view line, size_t from, size_t to)
+std::optional<Ticks> secondsField(std::string_view line, Field f)
 {
-	if (to > line.size())
-		to = line.size();
-	size_t i = from;
+	const size_t to = std::min(f.to, line.size());
+	size_t i = f.from;
 	while (i < to && line[i] == ' ')
 		i++;
-	Ticks whole = 0, fraction = 0;
-	int digits = 0, decimals = -1;
+	Ticks whole = 0;
+	Ticks fraction = 0;
+	int digits = 0;
+	int decimals = -1;
 	for (; i < to && line[i] != ' '; i++) {
 		const char c = line[i];
 		if (c == '.' && decimals < 0) {
@@ -152,14 +154,26 @@ static int64_t daysFromCivil(int year, int month, int day)
 	return era * 146097 + doe - 719468;
 }
 
-std::optional<Ticks> calendarTime(int year, int month, int day, int hour, int minute,
-				  Ticks seconds)
+std::optional<Ticks> timeFields(std::string_view line, const std::array<Field, 6> &fields)
 {
-	if (year < 1900 || year > 2200 || month < 1 || month > 12 || day < 1 ||
-	    day > daysIn(year, month) || hour > 23 || minute > 59 || seconds >= 61 * perSecond)
+	std::array<int, 5> n{};
+	for (size_t i = 0; i < n.size(); i++) {
+		const auto value = integerField(line, fields[i]);
+		if (!value)
+			return std::nullopt;
+		n[i] = *value;
+	}
+	const auto seconds = secondsField(line, fields[5]);
+	int year = n[0];
+	if (fields[0].to - fields[0].from <= 3)
+		year += year < 80 ? 2000 : 1900;
+	const int month = n[1];
+	const int day = n[2];
+	if (!seconds || year < 1900 || year > 2200 || month < 1 || month > 12 || day < 1 ||
+	    day > daysIn(year, month) || n[3] > 23 || n[4] > 59 || *seconds >= 61 * perSecond)
 		return std::nullopt;
-	return ((daysFromCivil(year, month, day) * 24 + hour) * 60 + minute) * 60 * perSecond +
-	       seconds;
+	return ((daysFromCivil(year, month, day) * 24 + n[3]) * 60 + n[4]) * 60 * perSecond +
+	       *seconds;
 }
 
 Ticks dayStart(int year, int day)
@@ -182,38 +196,36 @@ std::string timeText(Ticks t)
 	const int64_t day = doy - (153 * mp + 2) / 5 + 1;
 	const int64_t month = mp < 10 ? mp + 3 : mp - 9;
 	const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-	const int64_t seconds = within / perSecond, fraction = within % perSecond;
+	const int64_t seconds = within / perSecond;
+	const int64_t fraction = within % perSecond;
 
-	char text[48];
-	int n = snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", (long long)year,
-			 (long long)month, (long long)day, (long long)(seconds / 3600),
-			 (long long)(seconds / 60 % 60), (long long)(seconds % 60));
-	if (fraction != 0) {
-		n += snprintf(text + n, sizeof text - size_t(n), ".%07lld", (long long)fraction);
-		while (text[n - 1] == '0')
-			n--;
-	}
-	return std::string(text, size_t(n));
+	std::array<char, 48> text{};
+	const int n = snprintf(text.data(), text.size(), "%04lld-%02lld-%02lld %02lld:%02lld:%02lld.%07lld",
+			       (long long)year, (long long)month, (long long)day,
+			       (long long)(seconds / 3600), (long long)(seconds / 60 % 60),
+			       (long long)(seconds % 60), (long long)fraction);
+	std::string s(text.data(), size_t(std::max(n, 0)));
+	s.erase(s.find_last_not_of('0') + 1);
+	if (s.back() == '.')
+		s.pop_back();
+	return s;
 }
 
 std::string frequencyField(std::optional<Ticks> step)
 {
-	struct Unit {
-		Ticks ticks;
-		char letter;
-	};
-	static constexpr Unit units[] = {{86400 * perSecond, 'D'},
-					 {3600 * perSecond, 'H'},
-					 {60 * perSecond, 'M'},
-					 {perSecond, 'S'}};
+	// The units that the field's letters name, the largest first.
+	static constexpr std::array<std::pair<Ticks, char>, 4> units{
+	    {{86400 * perSecond, 'D'}, {3600 * perSecond, 'H'}, {60 * perSecond, 'M'}, {perSecond, 'S'}}};
 	const auto field = [](Ticks n, char letter) {
 		return std::string{char('0' + n / 10), char('0' + n % 10), letter};
 	};
 	if (!step || *step <= 0)
 		return "00U";
-	for (const Unit &u : units)
-		if (*step % u.ticks == 0 && *step / u.ticks >= 1 && *step / u.ticks <= 99)
-			return field(*step / u.ticks, u.letter);
+	const auto *const whole = std::find_if(units.begin(), units.end(), [&](const auto &u) {
+		return *step % u.first == 0 && *step / u.first >= 1 && *step / u.first <= 99;
+	});
+	if (whole != units.end())
+		return field(*step / whole->first, whole->second);
 	if (*step < perSecond && perSecond % *step == 0) {
 		const Ticks hertz = perSecond / *step;
 		if (hertz <= 99)

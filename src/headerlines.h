@@ -44,14 +44,21 @@ class Lines
 using Ticks = int64_t;
 inline constexpr Ticks perSecond = 10'000'000;
 
-// The integer of a fixed-width field, blanks before it allowed; none where
-// the field holds anything else, or nothing.
-std::optional<int> integerField(std::string_view line, size_t from, size_t to);
-// A field of seconds with up to 7 decimals, such as " 30.0000000", in ticks.
-std::optional<Ticks> secondsField(std::string_view line, size_t from, size_t to);
-// A calendar time as ticks from 1970; none where it is no date and time.
-std::optional<Ticks> calendarTime(int year, int month, int day, int hour, int minute,
-				  Ticks seconds);
+// The columns of a fixed-width field, from its first to one past its last.
+struct Field {
+	size_t from, to;
+};
+
+// The integer of a field, blanks before it allowed; none where the field
+// holds anything else, or nothing, or ends past the line.
+std::optional<int> integerField(std::string_view line, Field f);
+// A field of seconds with up to 7 decimals, such as " 30.0000000", in ticks;
+// blanks around it allowed, and the line may end within it.
+std::optional<Ticks> secondsField(std::string_view line, Field f);
+// The time in the fields of year, month, day, hour, minute and seconds, as
+// ticks from 1970; none where it is no date and time. A year of two digits
+// is one of 1980 to 2079.
+std::optional<Ticks> timeFields(std::string_view line, const std::array<Field, 6> &fields);
 // The start of a day of a year.
 Ticks dayStart(int year, int day);
 // "2018-01-28 00:00:00", with a fraction of a second only where it has one.

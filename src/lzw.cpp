@@ -15,13 +15,13 @@
 namespace
 {
 constexpr unsigned clearCode = 256;
-constexpr unsigned maxEntries = 1u << 16;
+constexpr unsigned maxEntries = 1U << 16;
 
 // The largest code of a width before the next is wider; at the widest, one
 // past the table, which never grows that far.
 unsigned limitOf(unsigned width, unsigned widest)
 {
-	return width == widest ? 1u << widest : (1u << width) - 1;
+	return width == widest ? 1U << widest : (1U << width) - 1;
 }
 } // namespace
 
@@ -53,7 +53,7 @@ bool Lzw::readHeader(Input &in)
 {
 	unsigned char header[3];
 	for (unsigned char &byte : header) {
-		if (in.size() == 0 && !in.fill()) {
+		if (in.empty() && !in.fill()) {
 			state_ = State::cutShort;
 			return false;
 		}
@@ -64,12 +64,12 @@ bool Lzw::readHeader(Input &in)
 		damage("bad magic");
 		return false;
 	}
-	maxWidth_ = header[2] & 0x1fu;
+	maxWidth_ = header[2] & 0x1fU;
 	if (maxWidth_ < 9 || maxWidth_ > 16) {
 		damage("codes of " + std::to_string(maxWidth_) + " bits");
 		return false;
 	}
-	block_ = (header[2] & 0x80u) != 0;
+	block_ = (header[2] & 0x80U) != 0;
 	first_ = block_ ? clearCode + 1 : clearCode;
 	next_ = first_;
 	width_ = 9;
@@ -92,7 +92,7 @@ bool Lzw::take(Input &in, unsigned &code)
 		}
 		if (skip_ == 0 && count_ >= width_)
 			break;
-		if (in.size() == 0 && !in.fill())
+		if (in.empty() && !in.fill())
 			return false;
 		const size_t n = std::min<size_t>(in.size(), (64 - count_) / 8);
 		for (size_t i = 0; i < n; i++)
@@ -100,10 +100,58 @@ bool Lzw::take(Input &in, unsigned &code)
 		count_ += unsigned(8 * n);
 		in.consume(n);
 	}
-	code = unsigned(bits_ & ((1u << width_) - 1));
+	code = unsigned(bits_ & ((1U << width_) - 1));
 	bits_ >>= width_;
 	count_ -= width_;
 	inGroup_ = (inGroup_ + 1) % 8;
+	return true;
+}
+
+// Where the width grows or the table is cleared, the rest of the group of
+// eight codes is padding.
+void Lzw::endGroup()
+{
+	skip_ = inGroup_ > 0 ? (8 - inGroup_) * width_ : 0;
+	inGroup_ = 0;
+}
+
+// Decodes one code: its first byte goes out at once, the rest of its string
+// onto the stack; false on damage.
+bool Lzw::decode(unsigned code, unsigned char *out, size_t &made)
+{
+	if (old_ < 0) {
+		if (code > 0xff) {
+			damage("bad code");
+			return false;
+		}
+		old_ = int(code);
+		firstByte_ = (unsigned char)code;
+		out[made++] = firstByte_;
+		return true;
+	}
+	if (code > next_ || (code == next_ && next_ >= (1U << maxWidth_))) {
+		damage("bad code");
+		return false;
+	}
+	size_t depth = 0;
+	unsigned c = code;
+	if (code == next_) { // the string of the code before and its first byte
+		stack_[depth++] = firstByte_;
+		c = unsigned(old_);
+	}
+	while (c > 0xff) {
+		stack_[depth++] = suffix_[c];
+		c = prefix_[c];
+	}
+	firstByte_ = (unsigned char)c;
+	stack_[depth++] = firstByte_;
+	if (next_ < (1U << maxWidth_)) {
+		prefix_[next_] = uint16_t(old_);
+		suffix_[next_] = firstByte_;
+		next_++;
+	}
+	old_ = int(code);
+	pending_ = depth;
 	return true;
 }
 
@@ -122,58 +170,22 @@ size_t Lzw::read(Input &in, unsigned char *out, size_t size)
 		if (state_ != State::going)
 			break;
 		if (next_ > limit_) {
-			skip_ = inGroup_ > 0 ? (8 - inGroup_) * width_ : 0;
-			inGroup_ = 0;
+			endGroup();
 			width_++;
 			limit_ = limitOf(width_, maxWidth_);
 		}
 		unsigned code = 0;
 		if (!take(in, code)) {
 			state_ = State::ended;
-			break;
-		}
-		if (block_ && code == clearCode) {
-			skip_ = inGroup_ > 0 ? (8 - inGroup_) * width_ : 0;
-			inGroup_ = 0;
+		} else if (block_ && code == clearCode) {
+			endGroup();
 			width_ = 9;
 			limit_ = limitOf(width_, maxWidth_);
 			next_ = first_;
 			old_ = -1;
-			continue;
-		}
-		if (old_ < 0) {
-			if (code > 0xff) {
-				damage("bad code");
-				break;
-			}
-			old_ = int(code);
-			firstByte_ = (unsigned char)code;
-			out[made++] = firstByte_;
-			continue;
-		}
-		if (code > next_ || (code == next_ && next_ >= (1u << maxWidth_))) {
-			damage("bad code");
+		} else if (!decode(code, out, made)) {
 			break;
 		}
-		size_t depth = 0;
-		unsigned c = code;
-		if (code == next_) {
-			stack_[depth++] = firstByte_;
-			c = unsigned(old_);
-		}
-		while (c > 0xff) {
-			stack_[depth++] = suffix_[c];
-			c = prefix_[c];
-		}
-		firstByte_ = (unsigned char)c;
-		stack_[depth++] = firstByte_;
-		if (next_ < (1u << maxWidth_)) {
-			prefix_[next_] = uint16_t(old_);
-			suffix_[next_] = firstByte_;
-			next_++;
-		}
-		old_ = int(code);
-		pending_ = depth;
 	}
 	return made;
 }
