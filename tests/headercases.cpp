@@ -276,6 +276,9 @@ std::vector<HeaderCase> generatedCases()
 {
 	const auto o = [](Obs x) { return observations(x); };
 	const Time day2 = sys_days(2016y / 1 / 2), hour1 = sys_days(2016y / 1 / 1) + 1h;
+	// A header alone, its last line without a line end.
+	const std::string nav = navigation("     2.11           N: GPS NAV DATA");
+	const std::string headerOnly = nav.substr(0, nav.find("END OF HEADER") + 14);
 	return {
 	    {"abmf0010.16o", o({.step = 1s}), {}, "", {}, {}, "01S"},
 	    {"abmf0010.16o", o({.step = 200ms}), {}, "", {}, {}, "05Z"},
@@ -343,6 +346,7 @@ std::vector<HeaderCase> generatedCases()
 	    {"abmf0010.16o", navigation("     3.04           METEOROLOGICAL DATA"), {}, "", {}, {},
 	     "another type: header says meteorological data"},
 	    {"abmf0010.16o", "this is not RINEX\n", {}, "", {}, {}, "not RINEX: no RINEX header"},
+	    {"abmf0010.16n", headerOnly.substr(0, headerOnly.size() - 1), {}, "", {}, {}, ""},
 	};
 }
 
@@ -379,6 +383,10 @@ std::vector<HeaderCase> realCases()
 std::vector<HeaderCase> damagedCases()
 {
 	const std::string brief = observations({.epochs = 3}), full = observations({.epochs = 400});
+	// A navigation header and records after it, which the reader needs not.
+	std::string records = navigation("     2.11           N: GPS NAV DATA");
+	for (int i = 0; i < 100; i++)
+		records += format("    %18.12fD+00%19.12fD+00%19.12fD+00%19.12fD+00\n", i * 0.37, i * 1.1, i * 2.3, i * 3.9);
 	const std::optional<long> none, tail = -20000;
 	const auto c = [](std::string name, const std::string &text, std::vector<size_t> parts, std::optional<long> cut,
 			  std::vector<std::pair<long, unsigned char>> set, std::string expected) {
@@ -404,6 +412,9 @@ std::vector<HeaderCase> damagedCases()
 	    c("abmf0010.16o.gz", full, {}, tail, {}, "30S"),
 	    c("abmf0010.16o.gz", full, {3000}, none, {}, "30S"),
 	    c("abmf0010.16o.gz", full, {1000}, none, {{-1, 0x00}, {-2, 0x00}}, "30S"),
+	    c("abmf0010.16n.gz", records, {}, -200, {}, ""),
+	    c("abmf0010.16n.bz2", records, {}, none, {{10, 0x00}, {11, 0x00}}, ""),
+	    c("abmf0010.16o.bz2", brief, {}, none, {{10, 0x00}, {11, 0x00}}, "stream damaged: .bz2 stream damaged: data corrupt"),
 	    c("abmf0010.16o.gz", "", {}, none, {}, "not RINEX: stream holds no text"),
 	    c("abmf0010.16o.gz", "", {}, 0, {}, "not RINEX: file is empty"),
 	    c("abmf0010.16o.bz2", brief, {}, 100, {}, "cut short: .bz2 stream cut short"),
