@@ -26,109 +26,14 @@ struct HeaderReader::State {
 HeaderReader::HeaderReader() : state_(std::make_unique<State>()) {}
 HeaderReader::~HeaderReader() = default;
 
-// cppcheck-suppress unusedFunction ; called from the tests and the benchmark
-std::string_view describe(Left kind)
-{
-	switch (kind) {
-	case Left::notRinex:
-		return "not RINEX";
-	case Left::badHeader:
-		return "bad header";
-	case Left::anotherType:
-		return "another type";
-	case Left::anotherVersion:
-		return "another version";
-	case Left::anotherStation:
-		return "another station";
-	case Left::anotherStart:
-		return "start outside the name's period";
-	case Left::noStart:
-		return "no start";
-	case Left::badRecords:
-		return "bad records";
-	case Left::cutShort:
-		return "cut short";
-	case Left::damaged:
-		return "stream damaged";
-	case Left::unreadable:
-		return "unreadable";
-	}
-	return "";
-}
-
 namespace
 {
 
-constexpr size_t labelAt = 60;
 constexpr int epochsNeeded = 10;
-
-std::string_view labelOf(std::string_view line)
-{
-	if (line.size() <= labelAt)
-		return {};
-	std::string_view label = line.substr(labelAt);
-	const size_t last = label.find_last_not_of(' ');
-	return last == std::string_view::npos ? std::string_view{} : label.substr(0, last + 1);
-}
-
-std::string_view trimmed(std::string_view text)
-{
-	const size_t first = text.find_first_not_of(' ');
-	if (first == std::string_view::npos)
-		return {};
-	return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// Text of the file for a message: printable ASCII as it is, else \xNN.
-std::string shown(std::string_view text)
-{
-	std::string s;
-	for (const char c : text) {
-		if (c >= ' ' && c <= '~' && c != '\\') {
-			s += c;
-		} else {
-			static constexpr char hex[] = "0123456789abcdef";
-			s += {'\\', 'x', hex[(unsigned char)c >> 4], hex[(unsigned char)c & 15]};
-		}
-	}
-	return s;
-}
 
 Verdict left(Left kind, std::string why)
 {
 	return Verdict{kind, std::move(why), {}};
-}
-
-// What the header says, as the message names it to a reader of the name.
-std::string navigationName(char system)
-{
-	switch (system) {
-	case 'G':
-		return "GPS navigation data";
-	case 'R':
-		return "GLONASS navigation data";
-	case 'S':
-		return "SBAS navigation data";
-	case 'E':
-		return "Galileo navigation data";
-	case 'C':
-		return "BeiDou navigation data";
-	case 'J':
-		return "QZSS navigation data";
-	case 'I':
-		return "NavIC navigation data";
-	case 'M':
-		return "mixed navigation data";
-	}
-	return "navigation data of system " + shown(std::string_view(&system, 1));
-}
-
-char systemOf(char type)
-{
-	static constexpr std::string_view types = "nghlfqp";
-	static constexpr std::string_view systems = "GRSECJM";
-	const size_t at = types.find(type);
-	return at == std::string_view::npos ? '?' : systems[at];
 }
 
 struct Header {
@@ -145,48 +50,6 @@ struct Header {
 	bool firstObsUnreadable = false;
 	int types = 0; // RINEX 2's # / TYPES OF OBSERV
 };
-
-// A version field such as "     2.11": its text and its whole number.
-std::optional<int> versionOf(std::string_view field, std::string &text)
-{
-	text = trimmed(field);
-	const size_t dot = text.find('.');
-	if (dot == 0 || dot == std::string_view::npos || dot > 2 || dot + 1 == text.size() ||
-	    text.find('.', dot + 1) != std::string::npos)
-		return std::nullopt;
-	if (!std::all_of(text.begin(), text.end(),
-			 [](char c) { return c == '.' || (c >= '0' && c <= '9'); }))
-		return std::nullopt;
-	return integerField(text, {0, dot});
-}
-
-struct Record {
-	int flag = 0;
-	int count = 0;
-	std::optional<Ticks> time;
-};
-
-// An epoch line, RINEX 2's or RINEX 3's; the time is read for flags 0, 1
-// and 6 only, event records' times being of no use (and often blank).
-std::optional<Record> epochRecord(std::string_view line, bool two, bool compact)
-{
-	static constexpr std::array<Field, 6> time2{
-	    {{1, 3}, {3, 6}, {6, 9}, {9, 12}, {12, 15}, {15, 26}}};
-	static constexpr std::array<Field, 6> time3{
-	    {{1, 6}, {6, 9}, {9, 12}, {12, 15}, {15, 18}, {18, 29}}};
-	const size_t flagAt = two ? 28 : 31;
-	if (line.size() < flagAt + 4 || line[flagAt] < '0' || line[flagAt] > '6')
-		return std::nullopt;
-	if (two ? !compact && line[0] != ' ' : line[0] != '>')
-		return std::nullopt;
-	Record r{line[flagAt] - '0', integerField(line, {flagAt + 1, flagAt + 4}).value_or(-1), {}};
-	if (r.count < 0)
-		return std::nullopt;
-	if (r.flag >= 2 && r.flag <= 5)
-		return r;
-	r.time = timeFields(line, two ? time2 : time3);
-	return r.time ? std::optional(r) : std::nullopt;
-}
 
 class Judging
 {

@@ -1,5 +1,5 @@
 // The header reader's pieces: a file's text line by line, and the fields,
-// times and frequency codes of RINEX.
+// lines, times and frequency codes of RINEX.
 #ifndef ORVANE_HEADERLINES_H
 #define ORVANE_HEADERLINES_H
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decode.h"
+#include "header.h"
 
 // The lines of a file's text, each as far as its first bytes (its end is
 // found, not kept), out of chunks of decoded text: at most 1 MiB of it.
@@ -65,5 +66,27 @@ Ticks dayStart(int year, int day);
 std::string timeText(Ticks t);
 // The data-frequency field of a sampling step: "30S", "05Z", "01C", "00U".
 std::string frequencyField(std::optional<Ticks> step);
+
+// A header line's label (from column 61), without the blanks after it.
+std::string_view labelOf(std::string_view line);
+std::string_view trimmed(std::string_view text);
+// Text of a file for a message: printable ASCII as it is, else \xNN.
+std::string shown(std::string_view text);
+// "GPS navigation data" and the like, for a system letter.
+std::string navigationName(char system);
+// The system letter of RINEX 3 navigation data that a type letter names.
+char systemOf(char type);
+// The whole number of a version field such as "     2.11", and its text.
+std::optional<int> versionOf(std::string_view field, std::string &text);
+
+// An epoch line's flag and count of satellites or records to follow, and
+// for observations (flags 0, 1 and 6) its time.
+struct Record {
+	int flag = 0;
+	int count = 0;
+	std::optional<Ticks> time;
+};
+// An epoch line of RINEX 2 (two) or 3, plain or rebuilt from Compact RINEX.
+std::optional<Record> epochRecord(std::string_view line, bool two, bool compact);
 
 #endif
