@@ -50,10 +50,11 @@ struct Verdict {
 	std::string frequency;
 };
 
-// Reads the file open on fd from its start, through its compression, as far
-// as the verdict needs: the header and at most 10 epochs, never more than
-// 1 MiB of text. A reader keeps its buffers and decoders from one file to
-// the next; each thread has its own, and holds no other state.
+// Reads the file open on fd from where it stands (its start, as opened)
+// with read(2), through its compression, as far as the verdict needs: the
+// header and at most 10 epochs, never more than 1 MiB of text; fd is left
+// open. A reader keeps its buffers and decoders from one file to the next;
+// each thread has its own, and there is no other state.
 class HeaderReader
 {
       public:
