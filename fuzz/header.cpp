@@ -51,7 +51,7 @@ static bool isFrequency(const std::string &f)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
 	static HeaderReader reader;
-	static Decoder decoder;
+	static rinex::Decoder decoder;
 	if (size < 2)
 		return 0;
 	static constexpr Compression compressions[] = {Compression::none, Compression::compress,

@@ -19,6 +19,9 @@
 
 #include "decode.h"
 
+namespace rinex
+{
+
 void Input::start(int fd)
 {
 	fd_ = fd;
@@ -347,3 +350,5 @@ size_t Decoder::uncompress(char *out, size_t size)
 		ended_ = true;
 	return made;
 }
+
+} // namespace rinex

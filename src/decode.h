@@ -13,6 +13,9 @@
 
 #include "header.h"
 
+namespace rinex
+{
+
 // What ended the text early: a read that failed, or damage in the stream.
 struct Failure {
 	Left kind;
@@ -117,5 +120,7 @@ class Decoder
 	std::optional<Failure> failure_;
 	bool ended_ = false, begun_ = false;
 };
+
+} // namespace rinex
 
 #endif

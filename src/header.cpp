@@ -18,6 +18,8 @@
 #include "header.h"
 #include "headerlines.h"
 
+using namespace rinex;
+
 struct HeaderReader::State {
 	Decoder decoder;
 	Lines lines;

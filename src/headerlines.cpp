@@ -12,6 +12,9 @@
 
 #include "headerlines.h"
 
+namespace rinex
+{
+
 void Lines::start(Decoder &decoder)
 {
 	decoder_ = &decoder;
@@ -237,35 +240,6 @@ std::string frequencyField(std::optional<Ticks> step)
 	return "00U";
 }
 
-// cppcheck-suppress unusedFunction ; called from the tests and the benchmark
-std::string_view describe(Left kind)
-{
-	switch (kind) {
-	case Left::notRinex:
-		return "not RINEX";
-	case Left::badHeader:
-		return "bad header";
-	case Left::anotherType:
-		return "another type";
-	case Left::anotherVersion:
-		return "another version";
-	case Left::anotherStation:
-		return "another station";
-	case Left::anotherStart:
-		return "start outside the name's period";
-	case Left::noStart:
-		return "no start";
-	case Left::badRecords:
-		return "bad records";
-	case Left::cutShort:
-		return "cut short";
-	case Left::damaged:
-		return "stream damaged";
-	case Left::unreadable:
-		return "unreadable";
-	}
-	return "";
-}
 
 
 std::string_view labelOf(std::string_view line)
@@ -369,3 +343,34 @@ std::optional<Record> epochRecord(std::string_view line, bool two, bool compact)
 	return r.time ? std::optional(r) : std::nullopt;
 }
 
+} // namespace rinex
+
+// cppcheck-suppress unusedFunction ; called from the tests and the benchmark
+std::string_view describe(Left kind)
+{
+	switch (kind) {
+	case Left::notRinex:
+		return "not RINEX";
+	case Left::badHeader:
+		return "bad header";
+	case Left::anotherType:
+		return "another type";
+	case Left::anotherVersion:
+		return "another version";
+	case Left::anotherStation:
+		return "another station";
+	case Left::anotherStart:
+		return "start outside the name's period";
+	case Left::noStart:
+		return "no start";
+	case Left::badRecords:
+		return "bad records";
+	case Left::cutShort:
+		return "cut short";
+	case Left::damaged:
+		return "stream damaged";
+	case Left::unreadable:
+		return "unreadable";
+	}
+	return "";
+}

@@ -14,6 +14,9 @@
 #include "decode.h"
 #include "header.h"
 
+namespace rinex
+{
+
 // The lines of a file's text, each as far as its first bytes (its end is
 // found, not kept), out of chunks of decoded text: at most 1 MiB of it.
 class Lines
@@ -88,5 +91,7 @@ struct Record {
 };
 // An epoch line of RINEX 2 (two) or 3, plain or rebuilt from Compact RINEX.
 std::optional<Record> epochRecord(std::string_view line, bool two, bool compact);
+
+} // namespace rinex
 
 #endif

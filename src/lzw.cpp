@@ -12,6 +12,9 @@
 
 #include "decode.h"
 
+namespace rinex
+{
+
 namespace
 {
 constexpr unsigned clearCode = 256;
@@ -189,3 +192,5 @@ size_t Lzw::read(Input &in, unsigned char *out, size_t size)
 	}
 	return made;
 }
+
+} // namespace rinex

@@ -104,7 +104,7 @@ TEST(Decoders, WholeStreamsAsTheCommandsMadeThem)
 	ways.push_back({".gz", {}, Compression::gzip});
 	ways.push_back({".bz2", {}, Compression::bzip2});
 
-	Decoder decoder;
+	rinex::Decoder decoder;
 	std::vector<char> chunk(5000);
 	for (const Way &way : ways) {
 		const MadeBytes first = compressed(text.substr(0, 1'000'000), way.suffix, way.options);
