@@ -40,6 +40,7 @@ Budget descriptorBudget(int jobs)
 	    limit.rlim_cur > reserve + 4 ? static_cast<std::size_t>(limit.rlim_cur) - reserve : 4;
 	std::size_t waiting = 0;
 	if (jobs > 1)
-		waiting = std::max<std::size_t>(std::min(2 * static_cast<std::size_t>(jobs), spare / 2), 1);
+		waiting = std::max<std::size_t>(
+		    std::min(2 * static_cast<std::size_t>(jobs), spare / 2), 1);
 	return {std::max<std::size_t>(spare - waiting, 2), waiting};
 }

@@ -9,7 +9,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
 
+#include "fd.h"
+#include "header.h"
 #include "names.h"
 #include "noreplace.h"
 #include "options.h"
@@ -58,19 +62,49 @@ bool mayOverrideSticky()
 	return may;
 }
 
+// With -H: the frequency the file's header gives, "" for navigation data,
+// or nothing after saying why the file is left. The file is opened in its
+// folder without following a link, and read only when it is a regular file.
+std::optional<std::string> readHeader(const Place &place, const char *name)
+{
+	thread_local HeaderReader reader;
+	const Fd fd(
+	    openat(place.fd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+	struct stat st;
+	if (!fd && errno == ELOOP) {
+		reportLeft(place.prefix, name, "symbolic link, not read");
+	} else if (!fd || fstat(fd.get(), &st) != 0) {
+		reportLeft(place.prefix, name, std::strerror(errno));
+	} else if (!S_ISREG(st.st_mode)) {
+		reportLeft(place.prefix, name, "not a regular file, not read");
+	} else {
+		Verdict v = reader.judge(fd.get(), compressionOf(name), nameSays(name));
+		if (!v.left)
+			return std::move(v.frequency);
+		reportLeft(place.prefix, name, v.why, describe(*v.left));
+	}
+	return std::nullopt;
+}
+
 } // namespace
 
 void renameCandidate(const Place &place, const char *name)
 {
 	if (place.handled != nullptr && !place.handled->insert(name).second)
 		return;
-	const NewName nn = newName(name);
+	NewName nn = newName(name);
 	if (!nn) {
-		reportLeft(place.prefix, name, nn.why());
+		reportLeft(place.prefix, name, nn.why(), nn.kind());
 		return;
 	}
 	if (stopping())
 		return;
+	if (options.readHeaders) {
+		const std::optional<std::string> frequency = readHeader(place, name);
+		if (!frequency)
+			return;
+		nn = newName(name, *frequency);
+	}
 	const int err = options.dryRun ? foresee(place, name, nn.name())
 				       : moveNoReplace(place, name, nn.name());
 	if (err == 0)

@@ -43,8 +43,10 @@ static enum Refusal refuse(struct LongName *ln, enum Refusal why, const char *qu
 	return why;
 }
 
-enum Refusal convertName(const char *name, const char *suffix, const char *surplus,
-			 const char *(*lookup)(const char *code), struct LongName *ln)
+/* From the year earliest on, as the two digits of a name can say it. */
+static enum Refusal convert(const char *name, const char *suffix, const char *surplus,
+			    const char *(*lookup)(const char *code), struct LongName *ln,
+			    int earliest)
 {
 	/* Daily and hourly names have 12 characters, 15-minute names 14. */
 	const size_t length = strlen(name);
@@ -69,9 +71,11 @@ enum Refusal convertName(const char *name, const char *suffix, const char *surpl
 		ln->interval = "15M";
 	}
 
-	/* Two digits before the file type; 00 to 80 stand for 2000 to 2080. */
+	/* Two digits before the file type; 00 to 80 stand for 2000 to 2080,
+	 * and 81 to 99 for 1981 to 1999. */
 	ln->year = readNumber(name + length - 3, 2);
-	if (ln->year < 0 || ln->year > 80)
+	ln->century = ln->year > 80 ? 19 : 20;
+	if (ln->year < 0 || ln->century * 100 + ln->year < earliest)
 		return refuse(ln, convYear, name);
 
 	ln->field[0] = name[length - 1];
@@ -98,6 +102,18 @@ enum Refusal convertName(const char *name, const char *suffix, const char *surpl
 		ln->suffix = suffix;
 	}
 	return convOk;
+}
+
+enum Refusal convertName(const char *name, const char *suffix, const char *surplus,
+			 const char *(*lookup)(const char *code), struct LongName *ln)
+{
+	return convert(name, suffix, surplus, lookup, ln, 2000);
+}
+
+enum Refusal convertNameFrom1981(const char *name, const char *suffix, const char *surplus,
+				 const char *(*lookup)(const char *code), struct LongName *ln)
+{
+	return convert(name, suffix, surplus, lookup, ln, 1981);
 }
 
 /* As isspace in the C locale, which the tool never leaves, but without the
@@ -234,7 +250,7 @@ static char *putThreeDigits(char *to, int n)
 char *writeLongName(char *to, const struct LongName *ln, const char *source)
 {
 	to = put(put(put(to, ln->station), ln->suffix), "_");
-	to = put(put(to, source), "_20");
+	to = putTwoDigits(put(put(to, source), "_"), ln->century);
 	to = putThreeDigits(putTwoDigits(to, ln->year), ln->day);
 	to = putTwoDigits(put(to, ln->hour), ln->minute);
 	to = put(put(put(put(to, "_"), ln->interval), ln->cadence), "_");

@@ -97,8 +97,9 @@ class BlockPool
 
 	void give(void *memory)
 	{
-		auto *const b = std::find_if(blocks_.begin(), blocks_.end(),
-					    [memory](const Block &b) { return b.memory == memory; });
+		auto *const b =
+		    std::find_if(blocks_.begin(), blocks_.end(),
+				 [memory](const Block &b) { return b.memory == memory; });
 		if (b != blocks_.end())
 			b->used = false;
 		else
@@ -206,7 +207,8 @@ size_t Decoder::fail(Left kind, std::string why)
 size_t Decoder::readFailed()
 {
 	return fail(Left::unreadable,
-		    "read error: " + std::error_code(input_.error(), std::generic_category()).message());
+		    "read error: " +
+			std::error_code(input_.error(), std::generic_category()).message());
 }
 
 size_t Decoder::readPlain(char *out, size_t size)
@@ -216,8 +218,9 @@ size_t Decoder::readPlain(char *out, size_t size)
 		n = ::read(input_.fd(), out, size);
 	while (n < 0 && errno == EINTR);
 	if (n < 0)
-		return fail(Left::unreadable, "read error: " +
-						  std::error_code(errno, std::generic_category()).message());
+		return fail(Left::unreadable,
+			    "read error: " +
+				std::error_code(errno, std::generic_category()).message());
 	ended_ = n == 0;
 	return size_t(n);
 }
@@ -281,8 +284,8 @@ size_t Decoder::inflate(char *out, size_t size)
 		if (status == Z_STREAM_END)
 			zlib_->memberEnded = true;
 		else if (status == Z_DATA_ERROR)
-			fail(Left::damaged,
-			     std::string(".gz stream damaged: ") + (z.msg != nullptr ? z.msg : "data error"));
+			fail(Left::damaged, std::string(".gz stream damaged: ") +
+						(z.msg != nullptr ? z.msg : "data error"));
 		else if (status == Z_NEED_DICT)
 			fail(Left::damaged, ".gz stream damaged: needs a dictionary");
 		else if (status == Z_MEM_ERROR)

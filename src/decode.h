@@ -75,7 +75,7 @@ class Lzw
 	unsigned count_ = 0; // how many bits_ holds
 	unsigned width_ = 9, maxWidth_ = 16;
 	unsigned next_ = 0, first_ = 0;
-	unsigned limit_ = 0; // the largest code before the width grows
+	unsigned limit_ = 0;   // the largest code before the width grows
 	unsigned inGroup_ = 0; // codes read of the current group of eight
 	unsigned skip_ = 0;    // bits still to pass over to the group's end
 	int old_ = -1;

@@ -63,7 +63,7 @@ struct GeodesyState {
 
 	std::vector<std::string> open; // the elements the parser is in
 	std::array<std::optional<std::string>, partCount + 1> found{}; // the parts, the date
-	std::optional<std::string> *filling = nullptr; // what the text is of
+	std::optional<std::string> *filling = nullptr;                 // what the text is of
 	size_t fillingDepth = 0;
 	size_t identificationLine = 0;
 };

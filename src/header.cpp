@@ -123,8 +123,9 @@ std::optional<Verdict> Judging::readType()
 {
 	auto line = lines_.next();
 	if (!line && lines_.end() == Lines::End::text)
-		return left(Left::notRinex, compression_ == Compression::none ? "file is empty"
-									     : "stream holds no text");
+		return left(Left::notRinex, compression_ == Compression::none
+						? "file is empty"
+						: "stream holds no text");
 	if (!line && lines_.end() == Lines::End::limit)
 		return left(Left::notRinex, "no RINEX header");
 	if (!line)
@@ -142,9 +143,9 @@ std::optional<Verdict> Judging::readType()
 			return stopped("header cut short");
 	}
 	if (labelOf(*line) != "RINEX VERSION / TYPE")
-		return h_.compact.empty()
-			   ? left(Left::notRinex, "no RINEX header")
-			   : left(Left::badHeader, "no RINEX VERSION / TYPE after the CRINEX lines");
+		return h_.compact.empty() ? left(Left::notRinex, "no RINEX header")
+					  : left(Left::badHeader,
+						 "no RINEX VERSION / TYPE after the CRINEX lines");
 	const auto major = versionOf(line->substr(0, 9), h_.version);
 	if (!major)
 		return left(Left::badHeader, "RINEX VERSION / TYPE unreadable");
@@ -178,7 +179,7 @@ std::optional<Verdict> Judging::checkType() const
 std::optional<Verdict> Judging::checkVersion() const
 {
 	const bool observation = name_.type == 'o' || name_.type == 'd';
-	const bool known = observation	    ? h_.major == 2 || h_.major == 3
+	const bool known = observation      ? h_.major == 2 || h_.major == 3
 			   : h_.type == 'N' ? h_.major >= 2 && h_.major <= 4
 					    : h_.major == 2;
 	if (!known)
@@ -186,7 +187,7 @@ std::optional<Verdict> Judging::checkVersion() const
 	if (!h_.compact.empty() && !(h_.compact == "1.0" && h_.major == 2) &&
 	    !(h_.compact == "3.0" && h_.major == 3))
 		return left(Left::anotherVersion, "header says Compact RINEX " + shown(h_.compact) +
-							  " of version " + shown(h_.version));
+						      " of version " + shown(h_.version));
 	return std::nullopt;
 }
 
@@ -209,7 +210,8 @@ std::optional<Verdict> Judging::readRest()
 			return std::nullopt;
 		if (label == "MARKER NAME" && !h_.markerSeen) {
 			h_.markerSeen = true;
-			std::copy_n(line->begin(), std::min<size_t>(4, line->size()), h_.marker.begin());
+			std::copy_n(line->begin(), std::min<size_t>(4, line->size()),
+				    h_.marker.begin());
 		} else if (label == "INTERVAL") {
 			h_.interval = secondsField(*line, {0, 10});
 			h_.intervalUnreadable = !h_.interval;
@@ -277,9 +279,11 @@ std::optional<Verdict> Judging::readEpochs()
 		const bool event =
 		    line->size() > flagAt && (*line)[flagAt] >= '2' && (*line)[flagAt] <= '5';
 		const size_t at = lines_.number();
-		const auto r = epochRecord(compact && !event ? rebuild(*line) : *line, two, compact);
+		const auto r =
+		    epochRecord(compact && !event ? rebuild(*line) : *line, two, compact);
 		if (!r)
-			return left(Left::badRecords, "epoch unreadable at line " + std::to_string(at));
+			return left(Left::badRecords,
+				    "epoch unreadable at line " + std::to_string(at));
 		if (r->flag <= 1)
 			epochs_[size_t(count_++)] = *r->time;
 		if (count_ == epochsNeeded)
@@ -347,7 +351,8 @@ std::optional<Ticks> Judging::step() const
 // the year where the data start in another.
 std::string Judging::period(Ticks start) const
 {
-	std::string says = "day " + std::string(name_.day < 100 ? name_.day < 10 ? "00" : "0" : "") +
+	std::string says = "day " +
+			   std::string(name_.day < 100 ? name_.day < 10 ? "00" : "0" : "") +
 			   std::to_string(name_.day);
 	if (timeText(start).compare(0, 4, std::to_string(name_.year)) != 0)
 		says += " of " + std::to_string(name_.year);
@@ -355,8 +360,9 @@ std::string Judging::period(Ticks start) const
 		const int begin = *name_.hour * 60 + name_.minute.value_or(0);
 		const int end = begin + (name_.minute ? 15 : 60);
 		const auto clock = [](int minutes) {
-			return std::string{char('0' + minutes / 600), char('0' + minutes / 60 % 10), ':',
-					   char('0' + minutes % 60 / 10), char('0' + minutes % 10)};
+			return std::string{char('0' + minutes / 600), char('0' + minutes / 60 % 10),
+					   ':', char('0' + minutes % 60 / 10),
+					   char('0' + minutes % 10)};
 		};
 		says += ", " + clock(begin) + " to " + clock(end);
 	}

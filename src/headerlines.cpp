@@ -204,10 +204,10 @@ std::string timeText(Ticks t)
 	const int64_t fraction = within % perSecond;
 
 	std::array<char, 48> text{};
-	const int n = snprintf(text.data(), text.size(), "%04lld-%02lld-%02lld %02lld:%02lld:%02lld.%07lld",
-			       (long long)year, (long long)month, (long long)day,
-			       (long long)(seconds / 3600), (long long)(seconds / 60 % 60),
-			       (long long)(seconds % 60), (long long)fraction);
+	const int n = snprintf(
+	    text.data(), text.size(), "%04lld-%02lld-%02lld %02lld:%02lld:%02lld.%07lld",
+	    (long long)year, (long long)month, (long long)day, (long long)(seconds / 3600),
+	    (long long)(seconds / 60 % 60), (long long)(seconds % 60), (long long)fraction);
 	std::string s(text.data(), size_t(std::max(n, 0)));
 	s.erase(s.find_last_not_of('0') + 1);
 	if (s.back() == '.')
@@ -218,8 +218,10 @@ std::string timeText(Ticks t)
 std::string frequencyField(std::optional<Ticks> step)
 {
 	// The units that the field's letters name, the largest first.
-	static constexpr std::array<std::pair<Ticks, char>, 4> units{
-	    {{86400 * perSecond, 'D'}, {3600 * perSecond, 'H'}, {60 * perSecond, 'M'}, {perSecond, 'S'}}};
+	static constexpr std::array<std::pair<Ticks, char>, 4> units{{{86400 * perSecond, 'D'},
+								      {3600 * perSecond, 'H'},
+								      {60 * perSecond, 'M'},
+								      {perSecond, 'S'}}};
 	const auto field = [](Ticks n, char letter) {
 		return std::string{char('0' + n / 10), char('0' + n % 10), letter};
 	};
@@ -239,8 +241,6 @@ std::string frequencyField(std::optional<Ticks> step)
 	}
 	return "00U";
 }
-
-
 
 std::string_view labelOf(std::string_view line)
 {

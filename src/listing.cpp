@@ -80,9 +80,8 @@ int Listing::read(int fd)
 
 void Listing::add(std::string_view name, Kind kind, int error)
 {
-	entries_.push_back(
-	    {keyOf(name), static_cast<std::uint32_t>(names_.size()), kind,
-	     static_cast<unsigned char>(error < 256 ? error : EIO)});
+	entries_.push_back({keyOf(name), static_cast<std::uint32_t>(names_.size()), kind,
+			    static_cast<unsigned char>(error < 256 ? error : EIO)});
 	names_.insert(names_.end(), name.begin(), name.end());
 	names_.push_back('\0');
 	candidates_ += kind != Kind::folder;

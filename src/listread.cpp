@@ -37,7 +37,8 @@ void FileText::readTo(size_t n)
 // One byte past the limit tells a pipe or a device that goes on.
 void FileText::readAll()
 {
-	struct stat st {};
+	struct stat st {
+	};
 	if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) &&
 	    static_cast<uintmax_t>(st.st_size) > listLimit)
 		large_ = true;

@@ -169,10 +169,10 @@ struct LogName {
 		needMore, // cannot tell from the text read so far
 		notALog,
 	} outcome = notALog;
-	Listed listed;        // named
-	uint32_t prepared{};  // YYYYMMDD of its Date Prepared, or 0
-	Where where;          // of the message
-	std::string message;  // why it gives no name, after "FILE:LINE: "
+	Listed listed;       // named
+	uint32_t prepared{}; // YYYYMMDD of its Date Prepared, or 0
+	Where where;         // of the message
+	std::string message; // why it gives no name, after "FILE:LINE: "
 };
 
 // The name the site log that read is open on gives, read no further than it

@@ -117,6 +117,7 @@ std::string_view Names::keep(std::string_view path)
 
 bool Names::readBefore(int fd)
 {
-	struct stat st {};
+	struct stat st {
+	};
 	return fstat(fd, &st) == 0 && !read_.emplace(st.st_dev, st.st_ino).second;
 }

@@ -123,7 +123,8 @@ const Log *latest(const Station &logs)
 	const Listed &first = logs.front()->listed;
 	if (std::ranges::all_of(logs, [&](const Log *log) { return sameName(log->listed, first); }))
 		return logs.front();
-	const auto undated = std::ranges::find_if(logs, [](const Log *log) { return log->date == 0; });
+	const auto undated =
+	    std::ranges::find_if(logs, [](const Log *log) { return log->date == 0; });
 	if (undated != logs.end()) {
 		tellUndated(logs, *undated);
 		return nullptr;
@@ -254,7 +255,8 @@ class LogFolder
 	{
 		if (e.type != DT_UNKNOWN)
 			return e.type;
-		struct stat st {};
+		struct stat st {
+		};
 		if (fstatat(dir, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
 			refuse(path, errno);
 			return DT_UNKNOWN;
@@ -268,7 +270,8 @@ class LogFolder
 	{
 		const Fd fd(openat(dir, name.c_str(),
 				   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-		struct stat st {};
+		struct stat st {
+		};
 		if (!fd) {
 			refuse(path, errno);
 			return;
@@ -309,8 +312,9 @@ class LogFolder
 	{
 		const std::string folder(path_);
 		if (versionOne_ == 1)
-			tell(folder + ": 1 site log names no nine-character station (version 1), "
-				      "skipped: " +
+			tell(folder +
+			     ": 1 site log names no nine-character station (version 1), "
+			     "skipped: " +
 			     firstVersionOne_);
 		else if (versionOne_ > 1)
 			tell(folder + ": " + std::to_string(versionOne_) +

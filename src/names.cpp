@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 #include "charclass.h"
 #include "lists.h"
@@ -26,6 +27,12 @@ size_t compressionSuffix(std::string_view name)
 bool isDigits(std::string_view s)
 {
 	return std::ranges::all_of(s, isDigit);
+}
+
+int number(std::string_view digits)
+{
+	return std::accumulate(digits.begin(), digits.end(), 0,
+			       [](int n, char c) { return n * 10 + (c - '0'); });
 }
 
 // The name less its compression suffix, NUL-terminated for the conversion.
@@ -61,7 +68,7 @@ bool isCandidate(std::string_view name)
 	       s[s.size() - 4] == '.' && isDigits(s.substr(s.size() - 3, 2));
 }
 
-NewName newName(std::string_view name)
+NewName newName(std::string_view name, std::string_view frequency)
 {
 	const Stem stem(name);
 	NewName nn;
@@ -86,19 +93,26 @@ NewName newName(std::string_view name)
 	} else {
 		const char *listed = stem.length >= 4 ? listedName(stem.text.data()) : nullptr;
 		LongName ln;
-		const Refusal refusal = convertName(stem.text.data(),
-						    listed != nullptr ? listed + 4 : options.suffix,
-						    nullptr, catalogueName, &ln);
+		const Refusal refusal = convertNameFrom1981(
+		    stem.text.data(), listed != nullptr ? listed + 4 : options.suffix, nullptr,
+		    catalogueName, &ln);
 		if (refusal != convOk) {
 			// orvane's message up to its dots: "Station Name not found"
 			const std::string_view message = convMessage[refusal] + 1;
 			nn.why_ = message.substr(0, message.find("..."));
 			return nn;
 		}
+		std::array<char, 8> cadence{'_'};
+		if (!frequency.empty() && ln.cadence[0] != '\0') {
+			frequency.copy(cadence.data() + 1,
+				       std::min(frequency.size(), cadence.size() - 2));
+			ln.cadence = cadence.data();
+		}
 		end = writeLongName(nn.to_.data(), &ln, options.source);
 		// A suffix is printed as typed: a slash in it would lead out of the folder.
 		if (std::strchr(nn.to_.data(), '/') != nullptr) {
 			nn.why_ = std::string(nn.to_.data()) + " would leave the folder";
+			nn.kind_ = "new name would leave the folder";
 			return nn;
 		}
 	}
@@ -106,4 +120,31 @@ NewName newName(std::string_view name)
 	std::memcpy(end, compression.data(), compression.size());
 	end[compression.size()] = '\0';
 	return nn;
+}
+
+NameSays nameSays(std::string_view name)
+{
+	const std::string_view stem = name.substr(0, name.size() - compressionSuffix(name));
+	NameSays says;
+	says.station = stem.substr(0, 4);
+	says.type = stem.back();
+	const int year = number(stem.substr(stem.size() - 3, 2));
+	says.year = year > 80 ? 1900 + year : 2000 + year;
+	says.day = number(stem.substr(4, 3));
+	if (isLower(stem[7]))
+		says.hour = stem[7] - 'a';
+	if (stem.size() == 14)
+		says.minute = number(stem.substr(8, 2));
+	return says;
+}
+
+Compression compressionOf(std::string_view name)
+{
+	if (name.ends_with(".Z"))
+		return Compression::compress;
+	if (name.ends_with(".gz"))
+		return Compression::gzip;
+	if (name.ends_with(".bz2"))
+		return Compression::bzip2;
+	return Compression::none;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "header.h"
+
 bool isCandidate(std::string_view name);
 
 // The new name, or why there is none.
@@ -19,13 +21,23 @@ class NewName
 	explicit operator bool() const { return why_.empty(); }
 	const char *name() const { return to_.data(); }
 	const std::string &why() const { return why_; }
+	// why, or where it names the file a word for its kind
+	std::string_view kind() const { return kind_.empty() ? why_ : kind_; }
 
       private:
-	friend NewName newName(std::string_view name);
+	friend NewName newName(std::string_view name, std::string_view frequency);
 	std::array<char, NAME_MAX + 1> to_{};
 	std::string why_;
+	std::string_view kind_;
 };
 
-NewName newName(std::string_view name);
+// With a frequency ("15S", as a file's header gives it), an observation
+// file's long name takes it for the conversion's guess.
+NewName newName(std::string_view name, std::string_view frequency = {});
+
+// What the short name of a file that converts says of it, for its header
+// to be judged by: the name must be one newName converts.
+NameSays nameSays(std::string_view name);
+Compression compressionOf(std::string_view name);
 
 #endif

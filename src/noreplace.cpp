@@ -37,7 +37,8 @@ class Refusing
 	bool has(dev_t dev) const
 	{
 		const int n = count_.load(std::memory_order_acquire);
-		return std::find(devices_.begin(), devices_.begin() + n, dev) != devices_.begin() + n;
+		return std::find(devices_.begin(), devices_.begin() + n, dev) !=
+		       devices_.begin() + n;
 	}
 	void add(dev_t dev)
 	{

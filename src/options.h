@@ -12,6 +12,7 @@ struct Options {
 	bool dryRun = false;            // -n
 	bool nulRecord = false;         // -0
 	bool shortening = false;        // -2: long names back to short ones
+	bool readHeaders = false;       // -H
 	int jobs = 1;                   // -j
 	const char *source = "R";       // -R or -S
 	const char *suffix = nullptr;   // -s

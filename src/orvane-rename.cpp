@@ -84,9 +84,9 @@ static int readOptions(int argc, char **argv)
 
 	opterr = 0;
 	int at = optind;
-	while ((c = getopt_long(argc, argv, "+0nRSs:c:2j:h", longOptions, NULL)) != -1) {
+	while ((c = getopt_long(argc, argv, "+0nHRSs:c:2j:h", longOptions, NULL)) != -1) {
 		at = optind;
-		if (forward == 0 && (c == 'R' || c == 'S' || c == 's' || c == 'c'))
+		if (forward == 0 && (c == 'R' || c == 'S' || c == 's' || c == 'c' || c == 'H'))
 			forward = c;
 		switch (c) {
 		case '0':
@@ -94,6 +94,9 @@ static int readOptions(int argc, char **argv)
 			break;
 		case 'n':
 			options.dryRun = true;
+			break;
+		case 'H':
+			options.readHeaders = true;
 			break;
 		case 'R':
 			options.source = "R";
@@ -167,6 +170,7 @@ static void usage(int status)
 	    "  -0          print each rename as old path, NUL, new path, NUL\n"
 	    "  -2          rename RINEX 3 long names back to RINEX 2 short ones\n"
 	    "  -c list     take station names from a list, site log or folder; repeatable\n"
+	    "  -H          read each file's header: check it, and name its sampling rate\n"
 	    "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
 	    "  -n          change nothing: print what the run would do\n"
 	    "  -R          the data come from a receiver (the default)\n"
@@ -179,7 +183,7 @@ static void usage(int status)
 	FILE *to = status == 0 ? stdout : stderr;
 
 	(void)fprintf(to,
-		      "usage: %s [-0n] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
+		      "usage: %s [-0Hn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
 		      "       %s -2 [-0n] [-j jobs] path ...\n",
 		      program, program);
 	if (status == 0)
@@ -200,4 +204,3 @@ static void refuseOptionsAmongPaths(int first, int argc, char **argv, bool ended
 			usage(2);
 		}
 }
-

@@ -41,9 +41,9 @@ extern const char *const convMessage[];
  * type and extension. station may point into the structure itself, so it is
  * used where convertName filled it, never copied. */
 struct LongName {
-	const char *station; /* nine characters, or the code in capitals */
-	const char *suffix;  /* as typed, or "" with a catalogue name */
-	int year, day, minute;
+	const char *station;            /* nine characters, or the code in capitals */
+	const char *suffix;             /* as typed, or "" with a catalogue name */
+	int century, year, day, minute; /* year: the name's two digits */
 	const char *hour, *interval, *cadence, *type, *extension;
 	const char *quoted; /* what a refusal's message quotes */
 	char code[5], upper[5], field[2];
@@ -59,6 +59,11 @@ int isWhiteSpace(char c);
 
 enum Refusal convertName(const char *name, const char *suffix, const char *surplus,
 			 const char *(*lookup)(const char *code), struct LongName *ln);
+
+/* The same, but the years 81 to 99 stand for 1981 to 1999, as the names of
+ * the archives of the 1990s mean them; orvane refuses those. */
+enum Refusal convertNameFrom1981(const char *name, const char *suffix, const char *surplus,
+				 const char *(*lookup)(const char *code), struct LongName *ln);
 
 /* Writes the long name at to, which has room for longNameSize bytes, as
  * printf writes LONG_NAME; returns its end. */

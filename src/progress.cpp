@@ -18,8 +18,8 @@ void Progress::draw()
 	const double seconds = std::chrono::duration<double>(now - began_).count();
 	char line[256];
 	int n = std::snprintf(line, sizeof line,
-			      "\r%zu folders, %zu candidates, %zu renamed, %zu left, %.0f/s", folders_,
-			      candidates_, renamed_, left_,
+			      "\r%zu folders, %zu candidates, %zu renamed, %zu left, %.0f/s",
+			      folders_, candidates_, renamed_, left_,
 			      seconds > 0 ? static_cast<double>(renamed_ + left_) / seconds : 0.0);
 	n = n < static_cast<int>(sizeof line) - 4 ? n : static_cast<int>(sizeof line) - 4;
 	struct winsize size;

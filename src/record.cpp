@@ -14,8 +14,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <map>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "options.h"
 #include "progress.h"
@@ -54,7 +58,8 @@ Streams streams()
 	s.progress = isatty(STDERR_FILENO) != 0;
 	s.sameTerminal = s.progress && isatty(STDOUT_FILENO) && known && out.st_rdev == err.st_rdev;
 	s.lineByLine = isatty(STDOUT_FILENO) && !s.sameTerminal;
-	s.sameFile = !s.sameTerminal && known && out.st_dev == err.st_dev && out.st_ino == err.st_ino;
+	s.sameFile =
+	    !s.sameTerminal && known && out.st_dev == err.st_dev && out.st_ino == err.st_ino;
 	return s;
 }
 
@@ -71,7 +76,8 @@ class Record
 	void rename(std::string_view prefix, std::string_view old, std::string_view to)
 	{
 		const std::lock_guard<std::mutex> hold(lock_);
-		if (!out_.empty() && out_.size() + 2 * prefix.size() + old.size() + to.size() + 6 > outLimit)
+		if (!out_.empty() &&
+		    out_.size() + 2 * prefix.size() + old.size() + to.size() + 6 > outLimit)
 			flush();
 		out_.append(prefix).append(old);
 		out_.append(options.nulRecord ? std::string_view("\0", 1) : " -> ");
@@ -84,12 +90,17 @@ class Record
 	}
 
 	void message(std::string_view prefix, std::string_view name, std::string_view what,
-		     std::string_view reason, bool left = false)
+		     std::string_view reason, std::string_view leftAs = {})
 	{
 		const std::lock_guard<std::mutex> hold(lock_);
 		status_ = 1;
-		if (left)
+		if (!leftAs.empty()) {
 			progress_.left();
+			if (const auto k = left_.find(leftAs); k != left_.end())
+				k->second++;
+			else
+				left_.emplace(leftAs, 1);
+		}
 		if (writeError_ != 0)
 			return;
 		std::string line;
@@ -108,7 +119,8 @@ class Record
 		if (writeError_ != 0)
 			return;
 		startMessage();
-		writeAll(STDERR_FILENO, std::string(program).append(": ").append(what).append("; stopped\n"));
+		writeAll(STDERR_FILENO,
+			 std::string(program).append(": ").append(what).append("; stopped\n"));
 	}
 
 	void folder(std::size_t candidates)
@@ -126,6 +138,8 @@ class Record
 		struct stat st;
 		if (writeError_ == 0 && fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
 			(void)fsync(STDOUT_FILENO);
+		if (options.readHeaders && !left_.empty() && writeError_ == 0)
+			writeAll(STDERR_FILENO, countLeft());
 		return writeError_ != 0 ? 1 : status_;
 	}
 
@@ -147,7 +161,8 @@ class Record
 				writeAll(STDERR_FILENO, std::string(program) + ": write error: " +
 							    std::strerror(writeError_) +
 							    "; the record goes on below\n");
-				rest = std::string_view(out_).substr(lineStart(out_.size() - rest.size()));
+				rest = std::string_view(out_).substr(
+				    lineStart(out_.size() - rest.size()));
 			}
 		}
 		writeAll(STDERR_FILENO, rest);
@@ -161,9 +176,31 @@ class Record
 		std::size_t begin = 0;
 		int nuls = 0;
 		for (std::size_t i = 0; i < at; i++)
-			if (out_[i] == (options.nulRecord ? '\0' : '\n') && (!options.nulRecord || ++nuls % 2 == 0))
+			if (out_[i] == (options.nulRecord ? '\0' : '\n') &&
+			    (!options.nulRecord || ++nuls % 2 == 0))
 				begin = i + 1;
 		return begin;
+	}
+
+	// orvane-rename: 3 files left: 2 another station, 1 stream damaged;
+	// the most first.
+	std::string countLeft() const
+	{
+		std::vector<std::pair<std::string_view, std::size_t>> kinds(left_.begin(),
+									    left_.end());
+		std::stable_sort(kinds.begin(), kinds.end(),
+				 [](const auto &a, const auto &b) { return a.second > b.second; });
+		std::size_t files = 0;
+		std::string counts;
+		for (const auto &[kind, n] : kinds) {
+			files += n;
+			counts.append(counts.empty() ? "" : ", ")
+			    .append(std::to_string(n))
+			    .append(" ");
+			counts.append(kind);
+		}
+		return std::string(program) + ": " + std::to_string(files) +
+		       (files == 1 ? " file" : " files") + " left: " + counts + "\n";
 	}
 
 	// A line on standard error comes after the record before it, above the
@@ -190,6 +227,7 @@ class Record
 	const bool sameTerminal_, lineByLine_, sameFile_;
 	int writeError_ = 0; // then the record goes on on standard error
 	int status_ = 0;     // 1 once anything was left
+	std::map<std::string, std::size_t, std::less<>> left_; // files left, by kind
 };
 
 Record *record;
@@ -209,31 +247,25 @@ void startRecord()
 	record = &made;
 }
 
-void recordRename(std::string_view prefix,
-		  std::string_view old, // NOLINT(bugprone-easily-swappable-parameters)
-		  std::string_view to)
+void recordRename(std::string_view prefix, std::string_view old, std::string_view to)
 {
 	record->rename(prefix, old, to);
 }
 
-void reportLeft(std::string_view prefix,
-		std::string_view name, // NOLINT(bugprone-easily-swappable-parameters)
-		std::string_view reason)
+void reportLeft(std::string_view prefix, std::string_view name, std::string_view reason,
+		std::string_view kind)
 {
-	record->message(prefix, name, "not renamed", reason, true);
+	record->message(prefix, name, "not renamed", reason, kind.empty() ? reason : kind);
 }
 
-void reportExists(std::string_view prefix,
-		  std::string_view name, // NOLINT(bugprone-easily-swappable-parameters)
-		  std::string_view to)
+void reportExists(std::string_view prefix, std::string_view name, std::string_view to)
 {
 	const std::string taken = std::string(prefix).append(to).append(" exists");
-	record->message(prefix, name, "not renamed", taken, true);
+	record->message(prefix, name, "not renamed", taken, "new name exists");
 }
 
-void report(std::string_view prefix,
-	    std::string_view name, // NOLINT(bugprone-easily-swappable-parameters)
-	    std::string_view what, std::string_view reason)
+void report(std::string_view prefix, std::string_view name, std::string_view what,
+	    std::string_view reason)
 {
 	record->message(prefix, name, what, reason);
 }

@@ -15,8 +15,11 @@ void startRecord();
 // OLD -> NEW, or with -0 OLD NUL NEW NUL.
 void recordRename(std::string_view prefix, std::string_view old, std::string_view to);
 
-// PREFIX NAME: not renamed: REASON, and PREFIX NAME: not renamed: PREFIX TO exists.
-void reportLeft(std::string_view prefix, std::string_view name, std::string_view reason);
+// PREFIX NAME: not renamed: REASON, and PREFIX NAME: not renamed: PREFIX TO
+// exists. The files left are counted by kind, for the line that ends a run
+// of -H; a reason that names no file is a kind of its own.
+void reportLeft(std::string_view prefix, std::string_view name, std::string_view reason,
+		std::string_view kind = {});
 void reportExists(std::string_view prefix, std::string_view name, std::string_view to);
 
 // PREFIX NAME: WHAT: REASON, for a folder not walked or a name left over.
@@ -29,7 +32,8 @@ void reportFault(std::string_view what);
 // A folder taken into the walk, and how many candidates it holds.
 void countFolder(std::size_t candidates);
 
-// Writes the record out; the run's status.
+// Writes the record out, and with -H the count of the files left by kind;
+// the run's status.
 int endRecord();
 
 #endif

@@ -11,7 +11,8 @@ std::atomic<bool> stopped{false};
 std::atomic<int> stopSignal{0}; // the first that asked for the stop
 
 const int stopSignals[] = {
-    SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,
+    SIGHUP,    SIGINT,  SIGQUIT,   SIGTERM, SIGALRM, SIGUSR1,
+    SIGUSR2,   SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,
 #ifdef SIGPWR
     SIGPWR,
 #endif

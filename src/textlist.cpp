@@ -93,7 +93,8 @@ class TextList
 		const std::optional<std::string_view> name = stationOf(*first);
 		if (!name) {
 			if (++strays_ <= strayNotes)
-				tell(at(where) + "note: skipped: not a station name " + quote(*first));
+				tell(at(where) + "note: skipped: not a station name " +
+				     quote(*first));
 			return;
 		}
 		if (!allNames(line)) {

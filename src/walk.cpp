@@ -94,8 +94,12 @@ bool Walk::enter(Fd fd, const char *name, std::size_t at)
 Place Walk::placeOf(Frame &f)
 {
 	Names *given = f.namedGiven != nullptr ? f.namedGiven : &f.given;
-	return Place{f.fd.get(), f.dev, std::string_view(prefix_).substr(0, f.prefixLength),
-		     options.dryRun ? given : nullptr, f.handled, f.forecast};
+	return Place{f.fd.get(),
+		     f.dev,
+		     std::string_view(prefix_).substr(0, f.prefixLength),
+		     options.dryRun ? given : nullptr,
+		     f.handled,
+		     f.forecast};
 }
 
 void Walk::walk()
@@ -126,7 +130,8 @@ void Walk::enterChild(std::size_t parent, const char *name)
 	if (!fd && errno == EMFILE && spareDescriptor())
 		fd.reset(openat(parentFd, name, folderFlags));
 	if (!fd)
-		report(std::string_view(prefix_).substr(0, at), name, "not walked", std::strerror(errno));
+		report(std::string_view(prefix_).substr(0, at), name, "not walked",
+		       std::strerror(errno));
 	else
 		(void)enter(std::move(fd), name, at);
 }

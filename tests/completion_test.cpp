@@ -70,8 +70,8 @@ class Completion : public InOwnFolder<>
 	}
 };
 
-const char allOptions[] = "--help\n--version\n-0\n-2\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
-const char forwardOptions[] = "--help\n--version\n-0\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
+const char allOptions[] = "--help\n--version\n-0\n-2\n-H\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
+const char forwardOptions[] = "--help\n--version\n-0\n-H\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
 
 // The words typed, the last one being completed, and the candidates.
 const struct {

@@ -4,14 +4,20 @@
 // decoders over whole streams, against the commands that made them.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 
 #include "decode.h"
 #include "folder.h"
 #include "header.h"
 #include "headercases.h"
+#include "run.h"
 
 namespace
 {
@@ -85,6 +91,135 @@ TEST_F(Header, RealFiles)
 TEST_F(Header, CutShortDamagedAndEmpty)
 {
 	judgeAll(damagedCases(), {""});
+}
+
+// The same rows through the renamer: orvane-rename -n -H over a folder that
+// holds each file in a folder of its own prints, for a file kept, its name
+// with the header's data-frequency field in place of the conversion's, and
+// for one left, its reason; then the count of files left by kind. Beside the
+// tree lies a candidate that the run must not reach.
+class HeaderRuns : public InOwnFolder<>
+{
+      protected:
+	void runAll(const std::vector<HeaderCase> &cases, const std::vector<std::string> &suffixes)
+	{
+		std::vector<HeaderCase> made;
+		std::vector<std::string> missing;
+		for (const std::string &suffix : suffixes)
+			for (HeaderCase c : cases) {
+				c.name += suffix;
+				const MadeBytes bytes = makeBytes(c);
+				if (!bytes.missing.empty()) {
+					missing.push_back(bytes.missing);
+					continue;
+				}
+				char folder[16];
+				snprintf(folder, sizeof folder, "t/c%04zu/", made.size());
+				std::filesystem::create_directories(folder);
+				std::ofstream(folder + c.name, std::ios::binary) << bytes.bytes;
+				c.name = folder + c.name;
+				made.push_back(c);
+			}
+		std::ofstream("abmf0010.16o") << "beside the tree";
+
+		// The names without -H, for the frequency field to go in.
+		std::map<std::string, std::string> plain;
+		for (const std::string &line : lines(renamer({"-n", "-s", "00TST", "t"}).out))
+			plain[line.substr(0, line.find(" -> "))] = line.substr(line.find(" -> ") + 4);
+		std::string out, err;
+		std::map<std::string, size_t> kinds;
+		for (const HeaderCase &c : made) {
+			const size_t colon = c.expected.find(": ");
+			if (colon == std::string::npos) {
+				out += c.name + " -> " + withFrequency(plain[c.name], c.expected) + "\n";
+			} else {
+				err += c.name + ": not renamed: " + c.expected.substr(colon + 2) + "\n";
+				kinds[c.expected.substr(0, colon)]++;
+			}
+		}
+		err += countLine(kinds);
+		const Result r = renamer({"-n", "-H", "-s", "00TST", "t"});
+		EXPECT_EQ(r.out, out);
+		EXPECT_EQ(r.err, err);
+		EXPECT_EQ(r.status, kinds.empty() ? 0 : 1);
+		std::ifstream beside("abmf0010.16o");
+		EXPECT_EQ(std::string(std::istreambuf_iterator<char>(beside), {}), "beside the tree");
+		if (!missing.empty())
+			GTEST_SKIP() << missing.front();
+	}
+
+	static Result renamer(const std::vector<std::string> &args)
+	{
+		std::vector<std::string> argv{"orvane-rename"};
+		argv.insert(argv.end(), args.begin(), args.end());
+		return runArgv(orvaneRenamePath, argv);
+	}
+
+	static std::vector<std::string> lines(const std::string &text)
+	{
+		std::vector<std::string> found;
+		std::istringstream in(text);
+		for (std::string line; std::getline(in, line);)
+			found.push_back(line);
+		return found;
+	}
+
+	// SSSSMRCCC_S_YYYYDDDHHMM_PPP_FFF_TT.ext: the fifth field, FFF, where an
+	// observation file has one; a navigation file's name stays as it is.
+	static std::string withFrequency(std::string name, const std::string &frequency)
+	{
+		size_t at = 0;
+		for (int field = 0; field < 4 && at != std::string::npos; field++)
+			at = name.find('_', at + 1);
+		if (!frequency.empty() && at != std::string::npos && name.find('_', at + 1) != std::string::npos)
+			name.replace(at + 1, 3, frequency);
+		return name;
+	}
+
+	// orvane-rename: 3 files left: 2 another station, 1 stream damaged
+	static std::string countLine(const std::map<std::string, size_t> &kinds)
+	{
+		std::vector<std::pair<std::string, size_t>> sorted(kinds.begin(), kinds.end());
+		std::stable_sort(sorted.begin(), sorted.end(),
+				 [](const auto &a, const auto &b) { return a.second > b.second; });
+		size_t files = 0;
+		std::string counts;
+		for (const auto &[kind, n] : sorted) {
+			files += n;
+			counts += (counts.empty() ? "" : ", ") + std::to_string(n) + " " + kind;
+		}
+		if (files == 0)
+			return "";
+		return "orvane-rename: " + std::to_string(files) + (files == 1 ? " file" : " files") +
+		       " left: " + counts + "\n";
+	}
+};
+
+TEST_F(HeaderRuns, GeneratedFilesInEveryCompression)
+{
+	runAll(generatedCases(), {"", ".Z", ".gz", ".bz2"});
+}
+
+TEST_F(HeaderRuns, RealFiles)
+{
+	runAll(realCases(), {""});
+}
+
+TEST_F(HeaderRuns, CutShortDamagedAndEmpty)
+{
+	runAll(damagedCases(), {""});
+}
+
+// Only a regular file is read: a pipe named is left unread, and the open
+// does not wait for a writer to come.
+TEST_F(HeaderRuns, OnlyARegularFileIsRead)
+{
+	ASSERT_EQ(mkfifo("abmf0010.16o", 0644), 0);
+	const Result r = renamer({"-n", "-H", "abmf0010.16o"});
+	EXPECT_EQ(r.out, "");
+	EXPECT_EQ(r.err, "abmf0010.16o: not renamed: not a regular file, not read\n"
+			 "orvane-rename: 1 file left: 1 not a regular file, not read\n");
+	EXPECT_EQ(r.status, 1);
 }
 
 // The whole of a text through each decoder: .Z of every code width from 10

@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 const char usageLine[] =
-    "usage: orvane-rename [-0n] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
+    "usage: orvane-rename [-0Hn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
     "       orvane-rename -2 [-0n] [-j jobs] path ...\n";
 
 // Each test runs in a folder of its own.
@@ -375,6 +375,31 @@ const struct {
      std::string("orvane-rename: option '-s' does not go with '-2'\n") + usageLine,
      2,
      {}},
+    {{},
+     {"-2", "-H", "x"},
+     "",
+     std::string("orvane-rename: option '-H' does not go with '-2'\n") + usageLine,
+     2,
+     {}},
+    // the years 81 to 99 are 1981 to 1999, which orvane refuses; 80 is 2080
+    {{"abmf0010.80o", "abmf0010.81o", "abmf0010.99d.gz"},
+     {"."},
+     "./abmf0010.80o -> ./ABMF00GLP_R_20800010000_01D_30S_MO.rnx\n"
+     "./abmf0010.81o -> ./ABMF00GLP_R_19810010000_01D_30S_MO.rnx\n"
+     "./abmf0010.99d.gz -> ./ABMF00GLP_R_19990010000_01D_30S_MO.crx.gz\n",
+     "",
+     0,
+     {"ABMF00GLP_R_19810010000_01D_30S_MO.rnx: abmf0010.81o",
+      "ABMF00GLP_R_19990010000_01D_30S_MO.crx.gz: abmf0010.99d.gz",
+      "ABMF00GLP_R_20800010000_01D_30S_MO.rnx: abmf0010.80o"}},
+    // -H reads no link, not even one named; the run ends with a count
+    {{"brux0010.16o -> nowhere"},
+     {"-H", "brux0010.16o"},
+     "",
+     "brux0010.16o: not renamed: symbolic link, not read\n"
+     "orvane-rename: 1 file left: 1 symbolic link, not read\n",
+     1,
+     {"brux0010.16o -> nowhere"}},
     {{"l: ABMF00GLP"},
      {"-2", "-c", "l", "x"},
      "",
@@ -409,6 +434,7 @@ const struct {
 	 "  -0          print each rename as old path, NUL, new path, NUL\n"
 	 "  -2          rename RINEX 3 long names back to RINEX 2 short ones\n"
 	 "  -c list     take station names from a list, site log or folder; repeatable\n"
+	 "  -H          read each file's header: check it, and name its sampling rate\n"
 	 "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
 	 "  -n          change nothing: print what the run would do\n"
 	 "  -R          the data come from a receiver (the default)\n"
