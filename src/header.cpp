@@ -395,7 +395,6 @@ Verdict Judging::judgeTimes() const
 
 } // namespace
 
-// cppcheck-suppress unusedFunction ; called from the tests and the benchmark
 Verdict HeaderReader::judge(int fd, Compression compression, const NameSays &name)
 {
 	state_->decoder.start(fd, compression);

@@ -345,7 +345,6 @@ std::optional<Record> epochRecord(std::string_view line, bool two, bool compact)
 
 } // namespace rinex
 
-// cppcheck-suppress unusedFunction ; called from the tests and the benchmark
 std::string_view describe(Left kind)
 {
 	switch (kind) {
