@@ -33,14 +33,21 @@ std::uint64_t keyOf(std::string_view name)
 }
 
 // A type the file system does not tell, asked for without following a link;
-// 0, or the error.
-int askType(int fd, const char *name, unsigned char &type)
+// or the error.
+struct TypeOrError {
+	unsigned char type;
+	int error;
+};
+
+TypeOrError askType(int fd, const char *name)
 {
 	struct stat st;
 	if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-		return errno;
-	type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-	return 0;
+		return {DT_UNKNOWN, errno};
+	return {static_cast<unsigned char>(S_ISDIR(st.st_mode)   ? DT_DIR
+					   : S_ISREG(st.st_mode) ? DT_REG
+								 : DT_UNKNOWN),
+		0};
 }
 
 } // namespace
@@ -65,7 +72,12 @@ int Listing::read(int fd)
 			const char *found = buffer.data() + at + 19;
 			if (isDotOrDotDot(found))
 				continue;
-			const int error = type == DT_UNKNOWN ? askType(fd, found, type) : 0;
+			int error = 0;
+			if (type == DT_UNKNOWN) {
+				const TypeOrError asked = askType(fd, found);
+				type = asked.type;
+				error = asked.error;
+			}
 			if (error != 0 && error != ENOENT) // gone since: nothing to handle
 				add(found, Kind::unexamined, error);
 			else if (error == 0 && type == DT_DIR)

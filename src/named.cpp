@@ -26,12 +26,17 @@ bool isNamedFile(std::string_view path, int err)
 }
 
 // The folder a file named is in, and where its name starts in the path.
-Fd namedFolder(std::string_view path, std::size_t &base)
+struct NamedFolder {
+	Fd fd;
+	std::size_t base;
+};
+
+NamedFolder namedFolder(std::string_view path)
 {
 	const std::size_t slash = path.rfind('/');
-	base = slash == std::string_view::npos ? 0 : slash + 1;
+	const std::size_t base = slash == std::string_view::npos ? 0 : slash + 1;
 	const std::string folder = base > 0 ? std::string(path.substr(0, base)) : ".";
-	return Fd(openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+	return {Fd(openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), base};
 }
 
 } // namespace
@@ -44,9 +49,9 @@ void Walk::findNamedFolders(std::span<char *const> paths)
 		struct stat st;
 		if (!isNamedFile(given, errno) || lstat(given, &st) != 0)
 			continue;
-		std::size_t base;
-		const Fd fd = namedFolder(given, base);
-		if (const KeyOrError k = fd ? folderKey(fd.get()) : KeyOrError{}; k.key)
+		const NamedFolder folder = namedFolder(given);
+		if (const KeyOrError k = folder.fd ? folderKey(folder.fd.get()) : KeyOrError{};
+		    k.key)
 			(void)named_[*k.key];
 	}
 }
@@ -66,8 +71,9 @@ void Walk::notOpened(const char *path, int err)
 // jobs in hand do there.
 void Walk::renameNamed(const char *path, int err)
 {
-	std::size_t base;
-	const Fd fd = namedFolder(path, base);
+	const NamedFolder folder = namedFolder(path);
+	const Fd &fd = folder.fd;
+	const std::size_t base = folder.base;
 	const KeyOrError k = fd ? folderKey(fd.get()) : KeyOrError{};
 	if (!k.key) {
 		report("", path, "not renamed", std::strerror(err));

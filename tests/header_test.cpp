@@ -142,6 +142,11 @@ class HeaderRuns : public InOwnFolder<>
 		EXPECT_EQ(r.out, out);
 		EXPECT_EQ(r.err, err);
 		EXPECT_EQ(r.status, kinds.empty() ? 0 : 1);
+		// four readers, one to a thread, in any order of the folders
+		const Result four = renamer({"-n", "-H", "-s", "00TST", "-j", "4", "t"});
+		EXPECT_EQ(sorted(four.out), sorted(out));
+		EXPECT_EQ(sorted(four.err), sorted(err));
+		EXPECT_EQ(four.status, r.status);
 		std::ifstream beside("abmf0010.16o");
 		EXPECT_EQ(std::string(std::istreambuf_iterator<char>(beside), {}), "beside the tree");
 		if (!missing.empty())
@@ -161,6 +166,13 @@ class HeaderRuns : public InOwnFolder<>
 		std::istringstream in(text);
 		for (std::string line; std::getline(in, line);)
 			found.push_back(line);
+		return found;
+	}
+
+	static std::vector<std::string> sorted(const std::string &text)
+	{
+		std::vector<std::string> found = lines(text);
+		std::sort(found.begin(), found.end());
 		return found;
 	}
 
