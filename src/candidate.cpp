@@ -1,3 +1,4 @@
+// capget, and openat with O_NOFOLLOW, are Linux's.
 #include "candidate.h"
 
 #include <fcntl.h>
