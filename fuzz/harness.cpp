@@ -124,6 +124,29 @@ static bool isMessageAndUsage(const char *out, size_t length, bool noName)
 	return out[0] == '\n' && usage[-1] == '\n' && dots != NULL && dots < usage;
 }
 
+/* The renamer's conversion, which also takes the years 81 to 99, gives every
+ * name orvane gives, and refuses what orvane refuses for all reasons but the
+ * year of those names. */
+static bool sameFrom1981(int argc, char **argv, int at, enum Refusal refusal,
+			 const struct LongName *ln)
+{
+	struct LongName other;
+	const enum Refusal r =
+	    convertNameFrom1981(argv[at], argc > at + 1 ? argv[at + 1] : NULL,
+				argc > at + 2 ? argv[at + 2] : NULL, sta4to9char, &other);
+	if (refusal == convYear && other.century == 19)
+		return r != convName && r != convDay && r != convHour && r != convMinute &&
+		       r != convYear;
+	if (r != refusal)
+		return false;
+	if (refusal != convOk)
+		return true;
+	char a[longNameSize], b[longNameSize];
+	writeLongName(a, ln, "R");
+	writeLongName(b, &other, "R");
+	return strcmp(a, b) == 0;
+}
+
 /* The run as orvane-rename sees it: the function's refusal prints as orvane
  * printed it, or its long name as orvane's line. */
 static bool sameInProcess(int argc, char **argv, int status, const char *out)
@@ -138,6 +161,8 @@ static bool sameInProcess(int argc, char **argv, int status, const char *out)
 	    convertName(argv[at], argc > at + 1 ? argv[at + 1] : NULL,
 			argc > at + 2 ? argv[at + 2] : NULL, sta4to9char, &ln);
 	static char text[maxOutput + 1];
+	if (!sameFrom1981(argc, argv, at, refusal, &ln))
+		return false;
 	if (refusal != convOk) {
 		const int n = snprintf(text, sizeof text, convMessage[refusal], ln.quoted);
 		return status == 1 && strncmp(out, text, (size_t)n) == 0;
