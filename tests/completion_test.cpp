@@ -41,8 +41,8 @@ else
 	BASH_COMPLETION_USER_DIR=$PWD/../none XDG_DATA_DIRS=$PWD/../share \
 		__load_completion orvane-rename || exit 4
 fi
-spec=$(complete -p orvane-rename) || exit 5
-function=${spec##*-F } function=${function%% *}
+rule=$(complete -p orvane-rename) || exit 5
+function=${rule##*-F } function=${function%% *}
 COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" COMP_POINT=${#COMP_LINE}
 "$function" orvane-rename "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
 ((${#COMPREPLY[@]} == 0)) || printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort
