@@ -240,6 +240,18 @@ bool Decoder::anotherStream()
 	return false;
 }
 
+// More of a stream that has begun, or false after saying why there is none.
+bool Decoder::more(const char *stream)
+{
+	if (input_.fill())
+		return true;
+	if (input_.error() != 0)
+		readFailed();
+	else
+		fail(Left::cutShort, std::string(stream) + " stream cut short");
+	return false;
+}
+
 // A gzip member begins here, or the file ends; false where no member follows.
 bool Decoder::startMember()
 {
@@ -270,13 +282,8 @@ size_t Decoder::inflate(char *out, size_t size)
 	while (z.avail_out == size && !failure_) {
 		if (zlib_->memberEnded && !startMember())
 			break;
-		if (!input_.fill()) {
-			if (input_.error() != 0)
-				readFailed();
-			else
-				fail(Left::cutShort, ".gz stream cut short");
+		if (!more(".gz"))
 			break;
-		}
 		z.next_in = const_cast<Bytef *>(input_.data());
 		z.avail_in = unsigned(input_.size());
 		const int status = ::inflate(&z, Z_NO_FLUSH);
@@ -307,13 +314,8 @@ size_t Decoder::bunzip(char *out, size_t size)
 				break;
 			}
 		}
-		if (!input_.fill()) {
-			if (input_.error() != 0)
-				readFailed();
-			else
-				fail(Left::cutShort, ".bz2 stream cut short");
+		if (!more(".bz2"))
 			break;
-		}
 		b.next_in = reinterpret_cast<char *>(const_cast<unsigned char *>(input_.data()));
 		b.avail_in = unsigned(input_.size());
 		b.next_out = out;

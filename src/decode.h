@@ -106,6 +106,7 @@ class Decoder
 	size_t bunzip(char *out, size_t size);
 	size_t uncompress(char *out, size_t size);
 	bool anotherStream();
+	bool more(const char *stream);
 	bool startMember();
 	size_t fail(Left kind, std::string why);
 	size_t readFailed();
