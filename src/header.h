@@ -22,6 +22,11 @@ struct NameSays {
 	std::optional<int> minute; // 0, 15, 30 or 45 for a 15-minute file
 };
 
+// What a short name that converts says of its file, and the compression
+// its suffix gives.
+NameSays nameSays(std::string_view name);
+Compression compressionOf(std::string_view name);
+
 // Why a file is left, counted by kind at the end of a run.
 enum class Left {
 	notRinex,       // no RINEX header at all

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 #include "charclass.h"
 #include "lists.h"
@@ -27,12 +26,6 @@ size_t compressionSuffix(std::string_view name)
 bool isDigits(std::string_view s)
 {
 	return std::ranges::all_of(s, isDigit);
-}
-
-int number(std::string_view digits)
-{
-	return std::accumulate(digits.begin(), digits.end(), 0,
-			       [](int n, char c) { return n * 10 + (c - '0'); });
 }
 
 // The name less its compression suffix, NUL-terminated for the conversion.
@@ -120,31 +113,4 @@ NewName newName(std::string_view name, std::string_view frequency)
 	std::memcpy(end, compression.data(), compression.size());
 	end[compression.size()] = '\0';
 	return nn;
-}
-
-NameSays nameSays(std::string_view name)
-{
-	const std::string_view stem = name.substr(0, name.size() - compressionSuffix(name));
-	NameSays says;
-	says.station = stem.substr(0, 4);
-	says.type = stem.back();
-	const int year = number(stem.substr(stem.size() - 3, 2));
-	says.year = year > 80 ? 1900 + year : 2000 + year;
-	says.day = number(stem.substr(4, 3));
-	if (isLower(stem[7]))
-		says.hour = stem[7] - 'a';
-	if (stem.size() == 14)
-		says.minute = number(stem.substr(8, 2));
-	return says;
-}
-
-Compression compressionOf(std::string_view name)
-{
-	if (name.ends_with(".Z"))
-		return Compression::compress;
-	if (name.ends_with(".gz"))
-		return Compression::gzip;
-	if (name.ends_with(".bz2"))
-		return Compression::bzip2;
-	return Compression::none;
 }

@@ -10,8 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "header.h"
-
 bool isCandidate(std::string_view name);
 
 // The new name, or why there is none.
@@ -34,10 +32,5 @@ class NewName
 // With a frequency ("15S", as a file's header gives it), an observation
 // file's long name takes it for the conversion's guess.
 NewName newName(std::string_view name, std::string_view frequency = {});
-
-// What the short name of a file that converts says of it, for its header
-// to be judged by: the name must be one newName converts.
-NameSays nameSays(std::string_view name);
-Compression compressionOf(std::string_view name);
 
 #endif

@@ -34,27 +34,7 @@ class Header : public InOwnFolder<>
 		std::ofstream(name, std::ios::binary) << bytes;
 		const int fd = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 		EXPECT_GE(fd, 0) << name;
-		std::string station = name.substr(0, 4);
-		NameSays says;
-		says.station = station;
-		says.day = std::stoi(name.substr(4, 3));
-		const char session = name[7];
-		if (session != '0')
-			says.hour = session - 'a';
-		size_t dot = 8;
-		if (name[8] != '.') {
-			says.minute = std::stoi(name.substr(8, 2));
-			dot = 10;
-		}
-		const int yy = std::stoi(name.substr(dot + 1, 2));
-		says.year = yy > 80 ? 1900 + yy : 2000 + yy;
-		says.type = name[dot + 3];
-		const std::string suffix = name.substr(dot + 4);
-		const Compression compression = suffix == ".Z"	  ? Compression::compress
-						: suffix == ".gz" ? Compression::gzip
-						: suffix == ".bz2" ? Compression::bzip2
-								   : Compression::none;
-		const Verdict v = reader.judge(fd, compression, says);
+		const Verdict v = reader.judge(fd, compressionOf(name), nameSays(name));
 		close(fd);
 		unlink(name.c_str());
 		return v.left ? std::string(describe(*v.left)) + ": " + v.why : v.frequency;
