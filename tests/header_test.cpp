@@ -22,11 +22,32 @@
 namespace
 {
 
+// Each case under each suffix, with its bytes; where a command that makes
+// them is missing, the first such reason.
+struct Made {
+	std::vector<std::pair<HeaderCase, std::string>> files;
+	std::string missing;
+};
+
+Made makeAll(const std::vector<HeaderCase> &cases, const std::vector<std::string> &suffixes)
+{
+	Made made;
+	for (const std::string &suffix : suffixes)
+		for (HeaderCase c : cases) {
+			c.name += suffix;
+			MadeBytes bytes = makeBytes(c);
+			if (bytes.missing.empty())
+				made.files.emplace_back(std::move(c), std::move(bytes.bytes));
+			else if (made.missing.empty())
+				made.missing = bytes.missing;
+		}
+	return made;
+}
+
 class Header : public InOwnFolder<>
 {
       protected:
 	HeaderReader reader;
-	std::vector<std::string> skipped;
 
 	// The outcome as the table writes it: the frequency field, or "kind: why".
 	std::string judge(const std::string &name, const std::string &bytes)
@@ -40,21 +61,15 @@ class Header : public InOwnFolder<>
 		return v.left ? std::string(describe(*v.left)) + ": " + v.why : v.frequency;
 	}
 
-	void judgeAll(const std::vector<HeaderCase> &cases, const std::vector<std::string> &suffixes)
+	void judgeAll(const std::vector<HeaderCase> &cases,
+		      const std::vector<std::string> &suffixes)
 	{
-		for (const std::string &suffix : suffixes)
-			for (HeaderCase c : cases) {
-				c.name += suffix;
-				const MadeBytes made = makeBytes(c);
-				if (!made.missing.empty()) {
-					skipped.push_back(made.missing);
-					continue;
-				}
-				EXPECT_EQ(judge(c.name, made.bytes), c.expected)
-				    << c.name << (c.file.empty() ? "" : " from " + c.file);
-			}
-		if (!skipped.empty())
-			GTEST_SKIP() << skipped.front();
+		const Made made = makeAll(cases, suffixes);
+		for (const auto &[c, bytes] : made.files)
+			EXPECT_EQ(judge(c.name, bytes), c.expected)
+			    << c.name << (c.file.empty() ? "" : " from " + c.file);
+		if (!made.missing.empty())
+			GTEST_SKIP() << made.missing;
 	}
 };
 
@@ -83,37 +98,33 @@ class HeaderRuns : public InOwnFolder<>
       protected:
 	void runAll(const std::vector<HeaderCase> &cases, const std::vector<std::string> &suffixes)
 	{
+		const Made files = makeAll(cases, suffixes);
 		std::vector<HeaderCase> made;
-		std::vector<std::string> missing;
-		for (const std::string &suffix : suffixes)
-			for (HeaderCase c : cases) {
-				c.name += suffix;
-				const MadeBytes bytes = makeBytes(c);
-				if (!bytes.missing.empty()) {
-					missing.push_back(bytes.missing);
-					continue;
-				}
-				char folder[16];
-				snprintf(folder, sizeof folder, "t/c%04zu/", made.size());
-				std::filesystem::create_directories(folder);
-				std::ofstream(folder + c.name, std::ios::binary) << bytes.bytes;
-				c.name = folder + c.name;
-				made.push_back(c);
-			}
+		for (auto [c, bytes] : files.files) {
+			char folder[16];
+			snprintf(folder, sizeof folder, "t/c%04zu/", made.size());
+			std::filesystem::create_directories(folder);
+			std::ofstream(folder + c.name, std::ios::binary) << bytes;
+			c.name = folder + c.name;
+			made.push_back(c);
+		}
 		std::ofstream("abmf0010.16o") << "beside the tree";
 
 		// The names without -H, for the frequency field to go in.
 		std::map<std::string, std::string> plain;
 		for (const std::string &line : lines(renamer({"-n", "-s", "00TST", "t"}).out))
-			plain[line.substr(0, line.find(" -> "))] = line.substr(line.find(" -> ") + 4);
+			plain[line.substr(0, line.find(" -> "))] =
+			    line.substr(line.find(" -> ") + 4);
 		std::string out, err;
 		std::map<std::string, size_t> kinds;
 		for (const HeaderCase &c : made) {
 			const size_t colon = c.expected.find(": ");
 			if (colon == std::string::npos) {
-				out += c.name + " -> " + withFrequency(plain[c.name], c.expected) + "\n";
+				out += c.name + " -> " + withFrequency(plain[c.name], c.expected) +
+				       "\n";
 			} else {
-				err += c.name + ": not renamed: " + c.expected.substr(colon + 2) + "\n";
+				err += c.name + ": not renamed: " + c.expected.substr(colon + 2) +
+				       "\n";
 				kinds[c.expected.substr(0, colon)]++;
 			}
 		}
@@ -128,9 +139,10 @@ class HeaderRuns : public InOwnFolder<>
 		EXPECT_EQ(sorted(four.err), sorted(err));
 		EXPECT_EQ(four.status, r.status);
 		std::ifstream beside("abmf0010.16o");
-		EXPECT_EQ(std::string(std::istreambuf_iterator<char>(beside), {}), "beside the tree");
-		if (!missing.empty())
-			GTEST_SKIP() << missing.front();
+		EXPECT_EQ(std::string(std::istreambuf_iterator<char>(beside), {}),
+			  "beside the tree");
+		if (!files.missing.empty())
+			GTEST_SKIP() << files.missing;
 	}
 
 	static Result renamer(const std::vector<std::string> &args)
@@ -163,7 +175,8 @@ class HeaderRuns : public InOwnFolder<>
 		size_t at = 0;
 		for (int field = 0; field < 4 && at != std::string::npos; field++)
 			at = name.find('_', at + 1);
-		if (!frequency.empty() && at != std::string::npos && name.find('_', at + 1) != std::string::npos)
+		if (!frequency.empty() && at != std::string::npos &&
+		    name.find('_', at + 1) != std::string::npos)
 			name.replace(at + 1, 3, frequency);
 		return name;
 	}
@@ -182,8 +195,8 @@ class HeaderRuns : public InOwnFolder<>
 		}
 		if (files == 0)
 			return "";
-		return "orvane-rename: " + std::to_string(files) + (files == 1 ? " file" : " files") +
-		       " left: " + counts + "\n";
+		return "orvane-rename: " + std::to_string(files) +
+		       (files == 1 ? " file" : " files") + " left: " + counts + "\n";
 	}
 };
 
@@ -234,12 +247,14 @@ TEST(Decoders, WholeStreamsAsTheCommandsMadeThem)
 	rinex::Decoder decoder;
 	std::vector<char> chunk(5000);
 	for (const Way &way : ways) {
-		const MadeBytes first = compressed(text.substr(0, 1'000'000), way.suffix, way.options);
+		const MadeBytes first =
+		    compressed(text.substr(0, 1'000'000), way.suffix, way.options);
 		if (!first.missing.empty())
 			GTEST_SKIP() << first.missing;
 		const bool members = way.compression != Compression::compress;
-		const MadeBytes all = members ? compressed(text.substr(1'000'000), way.suffix, way.options)
-					      : compressed(text, way.suffix, way.options);
+		const MadeBytes all =
+		    members ? compressed(text.substr(1'000'000), way.suffix, way.options)
+			    : compressed(text, way.suffix, way.options);
 		const std::string bytes = members ? first.bytes + all.bytes : all.bytes;
 		char name[] = "/tmp/orvane-decoded-XXXXXX";
 		const int fd = mkstemp(name);
@@ -252,8 +267,9 @@ TEST(Decoders, WholeStreamsAsTheCommandsMadeThem)
 			out.append(chunk.data(), n);
 		close(fd);
 		EXPECT_FALSE(decoder.failure()) << way.suffix << ": " << decoder.failure()->why;
-		EXPECT_TRUE(out == text) << way.suffix << (way.options.empty() ? "" : " " + way.options[1])
-					 << ": " << out.size() << " bytes of " << text.size();
+		EXPECT_TRUE(out == text)
+		    << way.suffix << (way.options.empty() ? "" : " " + way.options[1]) << ": "
+		    << out.size() << " bytes of " << text.size();
 	}
 }
 
