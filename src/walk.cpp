@@ -84,6 +84,8 @@ bool Walk::enter(Fd fd, const char *name, std::size_t at)
 	openFrames_++;
 	countFolder(f.listing->candidates());
 	if (jobs_ != nullptr && f.listing->candidates() > 0) {
+		// The job outlives the frame: with -n it keeps the names it gives
+		// out itself, but in a folder a file named is in.
 		Place place = placeOf(f);
 		place.given = options.dryRun ? f.namedGiven : nullptr;
 		jobs_->add(place, f.listing);
