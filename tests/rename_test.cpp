@@ -490,6 +490,20 @@ bool exists(const char *program)
 	return access(program, X_OK) == 0;
 }
 
+// "strace is missing", "tmux and strace are missing": those of the programs
+// that are not installed, by name, or nothing when all are.
+std::string missing(std::initializer_list<const char *> programs)
+{
+	Lines names;
+	for (const char *program : programs)
+		if (!exists(program))
+			names.push_back(fs::path(program).filename());
+	std::string said;
+	for (size_t i = 0; i < names.size(); i++)
+		said += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+	return names.empty() ? "" : said + (names.size() == 1 ? " is missing" : " are missing");
+}
+
 // The renamer started and left running, standard output into out (or as the
 // test's own when out is -1), standard error discarded.
 pid_t start(const Lines &argv, int out)
@@ -1238,8 +1252,8 @@ TEST_F(Rename, ParallelRunStoppedBySignalKeepsItsRecord)
 // message, and gone at the end.
 TEST_F(Rename, ProgressLineStaysAtTheFootOfATerminal)
 {
-	if (!exists("/usr/bin/tmux") || !exists("/usr/bin/strace"))
-		GTEST_SKIP() << "tmux or strace is missing";
+	if (const std::string why = missing({"/usr/bin/tmux", "/usr/bin/strace"}); !why.empty())
+		GTEST_SKIP() << why;
 	for (int d = 0; d < 4; d++)
 		for (const std::string &n : shortNames(60))
 			make("p/" + std::to_string(d) + "/" + n);
@@ -1350,11 +1364,11 @@ TEST_F(Rename, FolderOnARecycledInodeIsWalked)
 // renames its last files there, not in the folder it came back through.
 TEST_F(Rename, FolderClosedForWantOfDescriptorsIsFoundAgain)
 {
-	if (!exists("/usr/bin/strace") || !exists("/usr/bin/prlimit"))
-		GTEST_SKIP() << "strace or prlimit is missing";
+	if (const std::string why = missing({"/usr/bin/strace", "/usr/bin/prlimit"}); !why.empty())
+		GTEST_SKIP() << why;
 	std::string deep = "d/a/b";
 	for (int level = 0; level < 12; level++)
-		deep += "/" + std::to_string(level);
+		deep.append("/").append(std::to_string(level));
 	make(deep + "/brux0010.16o");
 	make("d/a/zimm0010.16o"); // after b in byte order
 	make("moved/zimm0010.16o");
@@ -1378,7 +1392,7 @@ TEST_F(Rename, RootsOfTwoFileSystemsAreTwoFolders)
 {
 	const Mounted one("one", "ext4", {"-I", "128"}), two("two", "ext4", {"-I", "128"});
 	if (!one.why.empty() || !two.why.empty())
-		GTEST_SKIP() << one.why << two.why;
+		GTEST_SKIP() << (one.why.empty() ? two.why : one.why);
 	make("one/abmf0010.16o");
 	make("two/abmf0010.16o");
 	const Result r = renamer({"-n", "one", "two"});
