@@ -67,7 +67,7 @@ class Record
 {
       public:
 	explicit Record(const Streams &s)
-	    : progress_(s.progress), sameTerminal_(s.sameTerminal), lineByLine_(s.lineByLine),
+	    : progress_(s.progress, options.dryRun), sameTerminal_(s.sameTerminal), lineByLine_(s.lineByLine),
 	      sameFile_(s.sameFile)
 	{
 		out_.reserve(outLimit);
