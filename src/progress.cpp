@@ -36,7 +36,7 @@ void Progress::draw()
 	std::size_t room = std::string::npos; // one column fewer than the width
 	struct winsize size;
 	if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
-		room = size.ws_col - 1u;
+		room = size.ws_col - 1U;
 	std::string line = "\r" + fields[0];
 	for (std::size_t i = 1; i < std::size(fields); i++) {
 		if (line.size() - 1 + 2 + fields[i].size() > room)

@@ -67,8 +67,8 @@ class Record
 {
       public:
 	explicit Record(const Streams &s)
-	    : progress_(s.progress, options.dryRun), sameTerminal_(s.sameTerminal), lineByLine_(s.lineByLine),
-	      sameFile_(s.sameFile)
+	    : progress_(s.progress, options.dryRun), sameTerminal_(s.sameTerminal),
+	      lineByLine_(s.lineByLine), sameFile_(s.sameFile)
 	{
 		out_.reserve(outLimit);
 	}
