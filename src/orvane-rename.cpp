@@ -119,7 +119,13 @@ static int readOptions(int argc, char **argv)
 		case 'h':
 			usage(0);
 		case 'V':
-			printf("%s version %s.\n", program, version);
+			printf(
+			    "%s version %s.\n"
+			    "Copyright (c) " ORVANE_COPYRIGHT ".\n"
+			    "License MIT <https://opensource.org/licenses/MIT>.\n"
+			    "This is free software: you are free to change and redistribute it.\n"
+			    "There is NO WARRANTY, to the extent permitted by law.\n",
+			    program, version);
 			exit(fflush(stdout) != 0 || ferror(stdout));
 		default:
 			if (optopt == 's')

@@ -447,7 +447,16 @@ const struct {
      "",
      0,
      {}},
-    {{}, {"--version"}, "orvane-rename version 16158.\n", "", 0, {}},
+    {{},
+     {"--version"},
+     "orvane-rename version 16158.\n"
+     "Copyright (c) 2026 the orvane authors.\n"
+     "License MIT <https://opensource.org/licenses/MIT>.\n"
+     "This is free software: you are free to change and redistribute it.\n"
+     "There is NO WARRANTY, to the extent permitted by law.\n",
+     "",
+     0,
+     {}},
     {{},
      {"--bogus"},
      "",
