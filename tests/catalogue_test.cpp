@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "orvane.h"
+#include "name/orvane.h"
 #include "messages.h"
 #include "run.h"
 

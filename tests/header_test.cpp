@@ -13,9 +13,9 @@
 #include <map>
 #include <sstream>
 
-#include "decode.h"
+#include "rinex/decode.h"
 #include "folder.h"
-#include "header.h"
+#include "rinex/header.h"
 #include "headercases.h"
 #include "run.h"
 

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "folder.h"
-#include "lists.h"
-#include "orvane.h"
+#include "stations/lists.h"
+#include "name/orvane.h"
 #include "run.h"
 
 namespace

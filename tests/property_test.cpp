@@ -11,7 +11,7 @@
 #include <regex>
 #include <thread>
 
-#include "orvane.h"
+#include "name/orvane.h"
 #include "messages.h"
 #include "run.h"
 

@@ -1,0 +1,46 @@
+#include "walk/budget.h"
+
+#include <dirent.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+
+namespace
+{
+
+// Descriptors open when the run starts: those it was given, at least the
+// three standard ones. Where /proc is missing, as in an empty root, three.
+std::size_t openAtStart()
+{
+	DIR *fds = opendir("/proc/self/fd");
+	if (fds == nullptr)
+		return 3;
+	std::size_t n = 0;
+	while (readdir(fds) != nullptr)
+		n++;
+	(void)closedir(fds);
+	return std::max<std::size_t>(n - std::min<std::size_t>(n, 3), 3); // ".", ".." and its own
+}
+
+} // namespace
+
+// Besides those open at the start and two the walk opens for a moment (a
+// folder reopened through "..", a named file's folder), and a reserve where
+// there is room, the walk and the jobs share what is left.
+Budget descriptorBudget(int jobs)
+{
+	struct rlimit limit;
+	if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+		limit.rlim_cur = limit.rlim_max;
+		(void)setrlimit(RLIMIT_NOFILE, &limit);
+		(void)getrlimit(RLIMIT_NOFILE, &limit);
+	}
+	const std::size_t reserve = openAtStart() + (limit.rlim_cur >= 64 ? 16 : 2);
+	const std::size_t spare =
+	    limit.rlim_cur > reserve + 4 ? static_cast<std::size_t>(limit.rlim_cur) - reserve : 4;
+	std::size_t waiting = 0;
+	if (jobs > 1)
+		waiting = std::max<std::size_t>(
+		    std::min(2 * static_cast<std::size_t>(jobs), spare / 2), 1);
+	return {std::max<std::size_t>(spare - waiting, 2), waiting};
+}

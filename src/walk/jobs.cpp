@@ -1,0 +1,100 @@
+#include "walk/jobs.h"
+
+#include <fcntl.h>
+
+#include <exception>
+#include <new>
+
+#include "rename/candidate.h"
+#include "cli/options.h"
+#include "report/record.h"
+#include "report/stop.h"
+
+void renameHere(const Place &place, const Listing &listing)
+{
+	Names given;
+	Place here = place;
+	if (options.dryRun && here.given == nullptr)
+		here.given = &given;
+	for (const Listing::Entry &e : listing.entries()) {
+		if (stopping())
+			return;
+		if (e.kind != Listing::Kind::folder)
+			handleEntry(here, listing, e);
+	}
+}
+
+Jobs::Jobs(int workers, const Budget &budget) : maxInWork_(budget.jobs)
+{
+	try {
+		for (int i = 0; i < workers; i++)
+			workers_.emplace_back(&Jobs::work, this);
+	} catch (const std::system_error &) {
+		if (workers_.empty())
+			throw;
+	}
+}
+
+void Jobs::add(const Place &place, std::shared_ptr<const Listing> listing)
+{
+	Fd fd(fcntl(place.fd, F_DUPFD_CLOEXEC, 0));
+	if (!fd) {
+		renameHere(place, *listing);
+		return;
+	}
+	Job job{std::move(fd), std::string(place.prefix), place, std::move(listing)};
+
+	std::unique_lock<std::mutex> hold(lock_);
+	freed_.wait(hold, [this] { return inWork_ < maxInWork_; });
+	queue_.push_back(std::move(job));
+	inWork_++;
+	queued_.notify_one();
+}
+
+void Jobs::wait()
+{
+	std::unique_lock<std::mutex> hold(lock_);
+	freed_.wait(hold, [this] { return inWork_ == 0; });
+}
+
+void Jobs::finish()
+{
+	{
+		const std::lock_guard<std::mutex> hold(lock_);
+		closing_ = true;
+	}
+	queued_.notify_all();
+	for (std::thread &t : workers_)
+		if (t.joinable())
+			t.join();
+}
+
+// No exception leaves a worker: what escapes a job stops the run.
+void Jobs::work()
+{
+	for (;;) {
+		std::unique_lock<std::mutex> hold(lock_);
+		queued_.wait(hold, [this] { return !queue_.empty() || closing_; });
+		if (queue_.empty())
+			return;
+		Job job = std::move(queue_.front());
+		queue_.pop_front();
+		hold.unlock();
+
+		Place here = job.place;
+		here.fd = job.fd.get();
+		here.prefix = job.prefix;
+		try {
+			renameHere(here, *job.listing);
+		} catch (const std::bad_alloc &) {
+			reportFault("out of memory");
+		} catch (const std::exception &e) {
+			reportFault(e.what());
+		}
+		job = Job{};
+
+		hold.lock();
+		inWork_--;
+		freed_.notify_all();
+	}
+}
