@@ -168,7 +168,7 @@ std::optional<Verdict> Judging::checkType() const
 					     : 'G';
 	std::string what = h_.type == 'O'   ? "observation data"
 			   : h_.type == 'M' ? "meteorological data"
-					    : "type " + shown(std::string_view(&h_.type, 1));
+					    : "type " + escaped(std::string_view(&h_.type, 1));
 	if (navigation)
 		what = observation ? "navigation data" : navigationName(system);
 	if (observation ? h_.type != 'O' : !navigation || system != systemOf(name_.type))
@@ -185,11 +185,11 @@ std::optional<Verdict> Judging::checkVersion() const
 			   : h_.type == 'N' ? h_.major >= 2 && h_.major <= 4
 					    : h_.major == 2;
 	if (!known)
-		return left(Left::anotherVersion, "header says version " + shown(h_.version));
+		return left(Left::anotherVersion, "header says version " + escaped(h_.version));
 	if (!h_.compact.empty() && !(h_.compact == "1.0" && h_.major == 2) &&
 	    !(h_.compact == "3.0" && h_.major == 3))
-		return left(Left::anotherVersion, "header says Compact RINEX " + shown(h_.compact) +
-						      " of version " + shown(h_.version));
+		return left(Left::anotherVersion, "header says Compact RINEX " + escaped(h_.compact) +
+						      " of version " + escaped(h_.version));
 	return std::nullopt;
 }
 
@@ -236,7 +236,7 @@ std::optional<Verdict> Judging::checkStation() const
 		if (lower(marker[i]) != lower(i < name_.station.size() ? name_.station[i] : ' '))
 			return left(Left::anotherStation,
 				    "header names station " +
-					shown(marker.substr(0, marker.find_last_not_of(' ') + 1)));
+					escaped(marker.substr(0, marker.find_last_not_of(' ') + 1)));
 	return std::nullopt;
 }
 

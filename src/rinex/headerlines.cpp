@@ -260,20 +260,6 @@ std::string_view trimmed(std::string_view text)
 	return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Text of the file for a message: printable ASCII as it is, else \xNN.
-std::string shown(std::string_view text)
-{
-	std::string s;
-	for (const char c : text) {
-		if (c >= ' ' && c <= '~' && c != '\\') {
-			s += c;
-		} else {
-			static constexpr char hex[] = "0123456789abcdef";
-			s += {'\\', 'x', hex[(unsigned char)c >> 4], hex[(unsigned char)c & 15]};
-		}
-	}
-	return s;
-}
 
 // What the header says, as the message names it to a reader of the name.
 std::string navigationName(char system)
@@ -296,7 +282,7 @@ std::string navigationName(char system)
 	case 'M':
 		return "mixed navigation data";
 	}
-	return "navigation data of system " + shown(std::string_view(&system, 1));
+	return "navigation data of system " + escaped(std::string_view(&system, 1));
 }
 
 char systemOf(char type)

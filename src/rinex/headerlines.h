@@ -13,6 +13,7 @@
 
 #include "rinex/decode.h"
 #include "rinex/header.h"
+#include "util/text.h"
 
 namespace rinex
 {
@@ -73,8 +74,6 @@ std::string frequencyField(std::optional<Ticks> step);
 // A header line's label (from column 61), without the blanks after it.
 std::string_view labelOf(std::string_view line);
 std::string_view trimmed(std::string_view text);
-// Text of a file for a message: printable ASCII as it is, else \xNN.
-std::string shown(std::string_view text);
 // "GPS navigation data" and the like, for a system letter.
 std::string navigationName(char system);
 // The system letter of RINEX 3 navigation data that a type letter names.

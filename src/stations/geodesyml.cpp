@@ -222,7 +222,7 @@ LogName GeodesyML::name(std::string_view file) const
 	}
 	log.where = {file, s.identificationLine};
 	if (!isStationName(name)) {
-		log.message = "not a station name: " + quote(name);
+		log.message = "not a station name: " + quoted(name);
 		return log;
 	}
 	log.outcome = LogName::named;

@@ -82,34 +82,6 @@ void tellNotRead(std::string_view file, const FileText &read)
 	tell(std::string(file) + ": " + notRead(read));
 }
 
-// At most the first 40 bytes, cut before a UTF-8 sequence rather than inside
-// one, and the control bytes and the backslash as \xHH: one short line
-// whatever the list holds.
-std::string quote(std::string_view text)
-{
-	constexpr size_t most = 40;
-	size_t shown = text.size();
-	if (shown > most) {
-		shown = most;
-		while (shown > 0 && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80)
-			shown--;
-	}
-	std::string q = "'";
-	for (const char c : text.substr(0, shown)) {
-		const auto byte = static_cast<unsigned char>(c);
-		if (byte < 0x20 || byte == 0x7F || c == '\\') {
-			static const char hex[] = "0123456789abcdef";
-			q += {'\\', 'x', hex[byte >> 4], hex[byte & 0xF]};
-		} else {
-			q += c;
-		}
-	}
-	q += '\'';
-	if (shown < text.size())
-		q += " (first " + std::to_string(shown) + " of " + std::to_string(text.size()) +
-		     " bytes)";
-	return q;
-}
 
 // A text that ends in a newline has no empty line after it.
 bool Lines::next()

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "util/fd.h"
+#include "util/text.h"
 
 // A list is names, not data: no more than this is read of one, so that a
 // device or an endless pipe named by mistake cannot take the machine's memory.
@@ -66,9 +67,6 @@ std::string notRead(const FileText &read);
 void tellNotRead(std::string_view file, int error);
 void tellNotRead(std::string_view file, const FileText &read);
 
-// A list's text in single quotes, short and with its control bytes escaped,
-// as a message shows it.
-std::string quote(std::string_view text);
 
 // The lines of a text, numbered from 1, each without its newline and a
 // carriage return before that.

@@ -81,14 +81,14 @@ LogName readVersionOne(const Form &head, const Labelled &four, std::string_view 
 	if (!named || !isStationName(named->text)) {
 		log.outcome = LogName::versionOne;
 		log.where = {file, four.line};
-		log.message = "version 1 site log, with no country code: " + quote(four.text);
+		log.message = "version 1 site log, with no country code: " + quoted(four.text);
 		return log;
 	}
 	log.where = {file, named->line};
 	if (!sameCode(four.text, named->text)) {
 		log.outcome = LogName::disagree;
-		log.message = "title " + quote(named->text) + " and Four Character ID " +
-			      quote(four.text) + " disagree";
+		log.message = "title " + quoted(named->text) + " and Four Character ID " +
+			      quoted(four.text) + " disagree";
 		return log;
 	}
 	log.outcome = LogName::named;
@@ -135,7 +135,7 @@ LogName readTextLog(const ListText &log, bool whole, bool wantDate)
 			name.listed = listedAs(nine->text, name.where);
 		} else {
 			name.outcome = LogName::refused;
-			name.message = "not a station name: " + quote(nine->text);
+			name.message = "not a station name: " + quoted(nine->text);
 		}
 	} else if (four) {
 		name = readVersionOne(head, *four, log.file);

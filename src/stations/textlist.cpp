@@ -94,7 +94,7 @@ class TextList
 		if (!name) {
 			if (++strays_ <= strayNotes)
 				tell(at(where) + "note: skipped: not a station name " +
-				     quote(*first));
+				     quoted(*first));
 			return;
 		}
 		if (!allNames(line)) {
