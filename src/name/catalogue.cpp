@@ -1,43 +1,44 @@
-// orvane's catalogue, indexed once for the renamer, which looks a station up
-// for every file.
+// The index maps a code's four bytes, as one word, to the earliest row of
+// the code, which is the scan's answer too.
 #include <cstdint>
 #include <new>
 #include <unordered_map>
 
-#include "stations/lists.h"
+#include "name/catalogue.h"
 #include "name/orvane.h"
 #include "name/stationcode.h"
 
 namespace
 {
 
-// A code's long name, by the code's four bytes as one word.
-std::unordered_map<uint32_t, const char *> catalogue;
+using Index = std::unordered_map<uint32_t, const char *>;
 
-} // namespace
-
-// The earliest row of a code is its answer, as in the scan.
-void indexCatalogue()
+// Empty, for want of memory: the scan still answers.
+Index made()
 {
+	Index index;
 	try {
-		catalogue.reserve(staRows);
+		index.reserve(staRows);
 		for (size_t i = 0; i < staRows; i++) {
 			const char *code = staName[2 * i];
 			if (hasFourBytes(code))
-				catalogue.try_emplace(codeWord(code), staName[2 * i + 1]);
+				index.try_emplace(codeWord(code), staName[2 * i + 1]);
 		}
 	} catch (const std::bad_alloc &) {
-		catalogue.clear();
+		index.clear();
 	}
+	return index;
 }
 
-// Without an index, for want of memory, the scan still answers.
+} // namespace
+
 const char *catalogueName(const char *code)
 {
-	if (catalogue.empty())
+	static const Index index = made();
+	if (index.empty())
 		return sta4to9char(code);
 	if (!hasFourBytes(code))
 		return nullptr;
-	const auto at = catalogue.find(codeWord(code));
-	return at != catalogue.end() ? at->second : nullptr;
+	const auto at = index.find(codeWord(code));
+	return at != index.end() ? at->second : nullptr;
 }

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "name/charclass.h"
-#include "stations/lists.h"
-#include "cli/options.h"
+#include "name/catalogue.h"
 #include "name/orvane.h"
+#include "stations/lists.h"
 
 namespace
 {
@@ -46,12 +46,12 @@ struct Stem {
 // ssssdddh.yyt or ssssdddhmm.yyt, less a compression suffix: station, day,
 // hour designator, the minute of a 15-minute file, year and type. The
 // conversion judges the rest. With -2, the layout of a long name.
-bool isCandidate(std::string_view name)
+bool isCandidate(const Naming &naming, std::string_view name)
 {
 	const Stem stem(name);
 	const std::string_view s = stem.view();
 
-	if (options.shortening) {
+	if (naming.shortening) {
 		ShortName sn;
 		return shortenName(stem.text.data(), &sn) != shortNoLayout;
 	}
@@ -61,13 +61,13 @@ bool isCandidate(std::string_view name)
 	       s[s.size() - 4] == '.' && isDigits(s.substr(s.size() - 3, 2));
 }
 
-NewName newName(std::string_view name, std::string_view frequency)
+NewName newName(const Naming &naming, std::string_view name, std::string_view frequency)
 {
 	const Stem stem(name);
 	NewName nn;
 	char *end = nullptr;
 
-	if (options.shortening) {
+	if (naming.shortening) {
 		ShortName sn;
 		switch (shortenName(stem.text.data(), &sn)) {
 		case shortOk:
@@ -76,23 +76,25 @@ NewName newName(std::string_view name, std::string_view frequency)
 		case shortRefused: {
 			char why[64];
 			(void)std::snprintf(why, sizeof why, sn.why, sn.partLength, sn.part);
-			nn.why_ = why;
+			nn.why_.reason = why;
 			return nn;
 		}
 		default:
-			nn.why_ = "not a RINEX 3 long name";
+			nn.why_.reason = "not a RINEX 3 long name";
 			return nn;
 		}
 	} else {
-		const char *listed = stem.length >= 4 ? listedName(stem.text.data()) : nullptr;
+		const char *listed = stem.length >= 4 && naming.lists != nullptr
+					 ? listedName(*naming.lists, stem.text.data())
+					 : nullptr;
 		LongName ln;
 		const Refusal refusal = convertNameFrom1981(
-		    stem.text.data(), listed != nullptr ? listed + 4 : options.suffix, nullptr,
+		    stem.text.data(), listed != nullptr ? listed + 4 : naming.suffix, nullptr,
 		    catalogueName, &ln);
 		if (refusal != convOk) {
 			// orvane's message up to its dots: "Station Name not found"
 			const std::string_view message = convMessage[refusal] + 1;
-			nn.why_ = message.substr(0, message.find("..."));
+			nn.why_.reason = message.substr(0, message.find("..."));
 			return nn;
 		}
 		std::array<char, 8> cadence{'_'};
@@ -101,11 +103,11 @@ NewName newName(std::string_view name, std::string_view frequency)
 				       std::min(frequency.size(), cadence.size() - 2));
 			ln.cadence = cadence.data();
 		}
-		end = writeLongName(nn.to_.data(), &ln, options.source);
+		end = writeLongName(nn.to_.data(), &ln, naming.source);
 		// A suffix is printed as typed: a slash in it would lead out of the folder.
 		if (std::strchr(nn.to_.data(), '/') != nullptr) {
-			nn.why_ = std::string(nn.to_.data()) + " would leave the folder";
-			nn.kind_ = "new name would leave the folder";
+			nn.why_ = {std::string(nn.to_.data()) + " would leave the folder",
+				   "new name would leave the folder"};
 			return nn;
 		}
 	}

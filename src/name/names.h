@@ -10,27 +10,38 @@
 #include <string>
 #include <string_view>
 
-bool isCandidate(std::string_view name);
+#include "report/notrenamed.h"
+
+class ListedNames;
+
+// What decides the names of a run: the direction, -s, -R or -S, and the
+// station lists.
+struct Naming {
+	bool shortening = false;             // -2: long names back to short ones
+	const char *source = "R";            // -R or -S
+	const char *suffix = nullptr;        // -s
+	const ListedNames *lists = nullptr;  // -c
+};
+
+bool isCandidate(const Naming &naming, std::string_view name);
 
 // The new name, or why there is none.
 class NewName
 {
       public:
-	explicit operator bool() const { return why_.empty(); }
+	explicit operator bool() const { return why_.reason.empty(); }
 	const char *name() const { return to_.data(); }
-	const std::string &why() const { return why_; }
-	// why, or where it names the file a word for its kind
-	std::string_view kind() const { return kind_.empty() ? why_ : kind_; }
+	const NotRenamed &why() const { return why_; }
 
       private:
-	friend NewName newName(std::string_view name, std::string_view frequency);
+	friend NewName newName(const Naming &naming, std::string_view name,
+			       std::string_view frequency);
 	std::array<char, NAME_MAX + 1> to_{};
-	std::string why_;
-	std::string_view kind_;
+	NotRenamed why_;
 };
 
 // With a frequency ("15S", as a file's header gives it), an observation
 // file's long name takes it for the conversion's guess.
-NewName newName(std::string_view name, std::string_view frequency = {});
+NewName newName(const Naming &naming, std::string_view name, std::string_view frequency = {});
 
 #endif

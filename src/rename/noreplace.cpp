@@ -29,46 +29,11 @@
 namespace
 {
 
-// The file systems that refused the flag once, asked no more; read by every
-// rename, so without a lock.
-class Refusing
-{
-      public:
-	bool has(dev_t dev) const
-	{
-		const int n = count_.load(std::memory_order_acquire);
-		return std::find(devices_.begin(), devices_.begin() + n, dev) !=
-		       devices_.begin() + n;
-	}
-	void add(dev_t dev)
-	{
-		const std::lock_guard<std::mutex> hold(lock_);
-		const int n = count_.load(std::memory_order_relaxed);
-		if (!has(dev) && n < static_cast<int>(devices_.size())) {
-			devices_[static_cast<size_t>(n)] = dev;
-			count_.store(n + 1, std::memory_order_release);
-		}
-	}
-
-      private:
-	std::array<dev_t, 16> devices_{};
-	std::atomic<int> count_{0};
-	std::mutex lock_;
-};
-
-Refusing refusing;
-
 bool isFile(int fd, const char *name, const struct stat &file)
 {
 	struct stat st;
 	return fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == file.st_dev &&
 	       st.st_ino == file.st_ino;
-}
-
-// NAME: second name of OF, left: REASON.
-void secondName(const Place &place, const char *name, const char *of, std::string_view reason)
-{
-	report(place.prefix, name, std::string("second name of ") + of + ", left", reason);
 }
 
 // A name for the folder alone: this process's, and absent just before.
@@ -87,34 +52,36 @@ int asideName(const Place &place, std::array<char, 64> &tmp)
 	return EEXIST;
 }
 
+} // namespace
+
 // The old name could not be moved aside: the file keeps it, and loses the
 // new one again while that is still the file linked. Returns why it is left.
-int undoLink(const Place &place, const char *old, const char *to, const struct stat &file, int err)
+int NoReplace::undoLink(const Place &place, const char *old, const char *to, const struct stat &file, int err)
 {
 	if (isFile(place.fd, to, file) && unlinkat(place.fd, to, 0) != 0 && errno != ENOENT)
 		secondName(place, to, old, std::strerror(errno));
 	return err;
 }
 
-int linkAndRemove(const Place &place, const char *old, const char *to)
+Result<Moved> NoReplace::linkAndRemove(const Place &place, const char *old, const char *to)
 {
 	const int fd = place.fd;
 	struct stat file;
 
 	if (fstatat(fd, old, &file, AT_SYMLINK_NOFOLLOW) != 0)
-		return errno;
+		return Result<Moved>::fromErrno();
 	// link refuses a taken name, as the flag does, whatever file holds it:
 	// two names of one file are two candidates. After another error the
 	// link may yet have been made, its reply lost.
 	if (linkat(fd, old, fd, to, 0) != 0) {
 		const int err = errno;
 		if (err == EEXIST || !isFile(fd, to, file))
-			return err;
+			return Result<Moved>::failed(err);
 	}
 	if (!isFile(fd, to, file)) {
 		// The old name changed hands between the look and the link.
 		secondName(place, to, old, "changed during the rename");
-		return -1;
+		return Moved::leftAsSaid;
 	}
 
 	// Whatever holds the old name now goes aside, under a name no one else
@@ -129,37 +96,58 @@ int linkAndRemove(const Place &place, const char *old, const char *to)
 			err = 0; // it went aside, its reply lost
 	}
 	if (err == ENOENT)
-		return 0; // the old name is gone: the file has its new one
+		return Moved::renamed; // the old name is gone: the file has its new one
 	if (err != 0)
-		return undoLink(place, old, to, file, err);
+		return Result<Moved>::failed(undoLink(place, old, to, file, err));
 	if (isFile(fd, tmp.data(), file)) {
 		if (unlinkat(fd, tmp.data(), 0) != 0 && errno != ENOENT)
 			secondName(place, tmp.data(), to, std::strerror(errno));
-		return 0;
+		return Moved::renamed;
 	}
 
 	// Another file took the old name meanwhile: it gets it back, by a link
 	// that refuses a name taken again since.
 	if (linkat(fd, tmp.data(), fd, old, 0) != 0) {
 		const int why = errno;
-		report(place.prefix, tmp.data(), std::string("not put back as ") + old,
-		       std::strerror(why));
+		record_.report(place.prefix, tmp.data(), std::string("not put back as ") + old,
+			       std::strerror(why));
 	} else if (unlinkat(fd, tmp.data(), 0) != 0 && errno != ENOENT)
 		secondName(place, tmp.data(), old, std::strerror(errno));
-	return 0;
+	return Moved::renamed;
 }
 
-} // namespace
-
-int moveNoReplace(const Place &place, const char *old, const char *to)
+// NAME: second name of OF, left: REASON.
+void NoReplace::secondName(const Place &place, const char *name, const char *of,
+			   std::string_view reason)
 {
-	if (!refusing.has(place.dev)) {
+	record_.report(place.prefix, name, std::string("second name of ") + of + ", left", reason);
+}
+
+bool NoReplace::Refusing::has(dev_t dev) const
+{
+	const int n = count_.load(std::memory_order_acquire);
+	return std::find(devices_.begin(), devices_.begin() + n, dev) != devices_.begin() + n;
+}
+
+void NoReplace::Refusing::add(dev_t dev)
+{
+	const std::lock_guard<std::mutex> hold(lock_);
+	const int n = count_.load(std::memory_order_relaxed);
+	if (!has(dev) && n < static_cast<int>(devices_.size())) {
+		devices_[static_cast<size_t>(n)] = dev;
+		count_.store(n + 1, std::memory_order_release);
+	}
+}
+
+Result<Moved> NoReplace::move(const Place &place, const char *old, const char *to)
+{
+	if (!refusing_.has(place.dev)) {
 		if (syscall(SYS_renameat2, place.fd, old, place.fd, to, RENAME_NOREPLACE) == 0)
-			return 0;
+			return Moved::renamed;
 		// EINVAL for the flag, ENOSYS for a kernel without the call.
 		if (errno != EINVAL && errno != ENOSYS)
-			return errno;
-		refusing.add(place.dev);
+			return Result<Moved>::fromErrno();
+		refusing_.add(place.dev);
 	}
 	return linkAndRemove(place, old, to);
 }

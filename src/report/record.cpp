@@ -13,16 +13,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <map>
-#include <mutex>
-#include <string>
 #include <utility>
 #include <vector>
 
-#include "cli/options.h"
-#include "report/progress.h"
 #include "report/stop.h"
 
 namespace
@@ -41,246 +35,204 @@ void writeAll(int fd, std::string_view text)
 	}
 }
 
+} // namespace
+
 // Where the two streams go, which decides how the record is written.
-struct Streams {
+struct Record::Streams {
 	bool progress;     // standard error is a terminal
 	bool sameTerminal; // and standard output is that terminal too
 	bool lineByLine;   // standard output is a terminal of its own
 	bool sameFile;     // both are one file
+
+	static Streams now()
+	{
+		struct stat out;
+		struct stat err;
+		const bool known =
+		    fstat(STDOUT_FILENO, &out) == 0 && fstat(STDERR_FILENO, &err) == 0;
+		Streams s{};
+		s.progress = isatty(STDERR_FILENO) != 0;
+		s.sameTerminal =
+		    s.progress && isatty(STDOUT_FILENO) && known && out.st_rdev == err.st_rdev;
+		s.lineByLine = isatty(STDOUT_FILENO) && !s.sameTerminal;
+		s.sameFile = !s.sameTerminal && known && out.st_dev == err.st_dev &&
+			     out.st_ino == err.st_ino;
+		return s;
+	}
 };
 
-Streams streams()
-{
-	struct stat out;
-	struct stat err;
-	const bool known = fstat(STDOUT_FILENO, &out) == 0 && fstat(STDERR_FILENO, &err) == 0;
-	Streams s{};
-	s.progress = isatty(STDERR_FILENO) != 0;
-	s.sameTerminal = s.progress && isatty(STDOUT_FILENO) && known && out.st_rdev == err.st_rdev;
-	s.lineByLine = isatty(STDOUT_FILENO) && !s.sameTerminal;
-	s.sameFile =
-	    !s.sameTerminal && known && out.st_dev == err.st_dev && out.st_ino == err.st_ino;
-	return s;
-}
-
-class Record
-{
-      public:
-	explicit Record(const Streams &s)
-	    : progress_(s.progress), sameTerminal_(s.sameTerminal), lineByLine_(s.lineByLine),
-	      sameFile_(s.sameFile)
-	{
-		out_.reserve(outLimit);
-	}
-
-	void rename(std::string_view prefix, std::string_view old, std::string_view to)
-	{
-		const std::lock_guard<std::mutex> hold(lock_);
-		if (!out_.empty() &&
-		    out_.size() + 2 * prefix.size() + old.size() + to.size() + 6 > outLimit)
-			flush();
-		out_.append(prefix).append(old);
-		out_.append(options.nulRecord ? std::string_view("\0", 1) : " -> ");
-		out_.append(prefix).append(to);
-		out_.push_back(options.nulRecord ? '\0' : '\n');
-		if (lineByLine_ || writeError_ != 0)
-			flush();
-		progress_.renamed();
-		showProgress();
-	}
-
-	void message(std::string_view prefix, std::string_view name, std::string_view what,
-		     std::string_view reason, std::string_view leftAs = {})
-	{
-		const std::lock_guard<std::mutex> hold(lock_);
-		status_ = 1;
-		if (!leftAs.empty()) {
-			progress_.left();
-			if (const auto k = left_.find(leftAs); k != left_.end())
-				k->second++;
-			else
-				left_.emplace(leftAs, 1);
-		}
-		if (writeError_ != 0)
-			return;
-		std::string line;
-		line.append(prefix).append(name).append(": ").append(what).append(": ");
-		line.append(reason).push_back('\n');
-		startMessage();
-		writeAll(STDERR_FILENO, line);
-		showProgress();
-	}
-
-	void fault(std::string_view what)
-	{
-		stop();
-		const std::lock_guard<std::mutex> hold(lock_);
-		status_ = 1;
-		if (writeError_ != 0)
-			return;
-		startMessage();
-		writeAll(STDERR_FILENO,
-			 std::string(program).append(": ").append(what).append("; stopped\n"));
-	}
-
-	void folder(std::size_t candidates)
-	{
-		const std::lock_guard<std::mutex> hold(lock_);
-		progress_.folder(candidates);
-		showProgress();
-	}
-
-	int end()
-	{
-		const std::lock_guard<std::mutex> hold(lock_);
-		flush();
-		progress_.erase();
-		struct stat st;
-		if (writeError_ == 0 && fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
-			(void)fsync(STDOUT_FILENO);
-		if (options.readHeaders && !left_.empty() && writeError_ == 0)
-			writeAll(STDERR_FILENO, countLeft());
-		return writeError_ != 0 ? 1 : status_;
-	}
-
-      private:
-	// Writes the buffer, which ends at a line's end.
-	void flush()
-	{
-		if (sameTerminal_)
-			progress_.erase();
-		std::string_view rest = out_;
-		while (!rest.empty() && writeError_ == 0) {
-			const ssize_t n = write(STDOUT_FILENO, rest.data(), rest.size());
-			if (n > 0) {
-				rest.remove_prefix(static_cast<size_t>(n));
-			} else if (n == 0 || errno != EINTR) {
-				writeError_ = n == 0 ? EIO : errno;
-				stop();
-				progress_.erase();
-				writeAll(STDERR_FILENO, std::string(program) + ": write error: " +
-							    std::strerror(writeError_) +
-							    "; the record goes on below\n");
-				rest = std::string_view(out_).substr(
-				    lineStart(out_.size() - rest.size()));
-			}
-		}
-		writeAll(STDERR_FILENO, rest);
-		out_.clear();
-	}
-
-	// Where the line that the byte at `at` belongs to begins: after a
-	// newline, or with -0 after a pair's second NUL.
-	std::size_t lineStart(std::size_t at) const
-	{
-		std::size_t begin = 0;
-		int nuls = 0;
-		for (std::size_t i = 0; i < at; i++)
-			if (out_[i] == (options.nulRecord ? '\0' : '\n') &&
-			    (!options.nulRecord || ++nuls % 2 == 0))
-				begin = i + 1;
-		return begin;
-	}
-
-	// orvane-rename: 3 files left: 2 another station, 1 stream damaged;
-	// the most first.
-	std::string countLeft() const
-	{
-		std::vector<std::pair<std::string_view, std::size_t>> kinds(left_.begin(),
-									    left_.end());
-		std::stable_sort(kinds.begin(), kinds.end(),
-				 [](const auto &a, const auto &b) { return a.second > b.second; });
-		std::size_t files = 0;
-		std::string counts;
-		for (const auto &[kind, n] : kinds) {
-			files += n;
-			counts.append(counts.empty() ? "" : ", ")
-			    .append(std::to_string(n))
-			    .append(" ");
-			counts.append(kind);
-		}
-		return std::string(program) + ": " + std::to_string(files) +
-		       (files == 1 ? " file" : " files") + " left: " + counts + "\n";
-	}
-
-	// A line on standard error comes after the record before it, above the
-	// progress line.
-	void startMessage()
-	{
-		progress_.erase();
-		if (sameTerminal_ || sameFile_)
-			flush();
-	}
-
-	void showProgress()
-	{
-		if (!progress_.due())
-			return;
-		if (sameTerminal_)
-			flush();
-		progress_.draw();
-	}
-
-	std::mutex lock_;
-	std::string out_;
-	Progress progress_;
-	const bool sameTerminal_, lineByLine_, sameFile_;
-	int writeError_ = 0; // then the record goes on on standard error
-	int status_ = 0;     // 1 once anything was left
-	std::map<std::string, std::size_t, std::less<>> left_; // files left, by kind
-};
-
-Record *record;
-
-} // namespace
-
-void startRecord()
+bool Record::outputWritable()
 {
 	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
-	if (mode < 0 || (mode & O_ACCMODE) == O_RDONLY) {
-		(void)std::fprintf(stderr, "%s: write error: %s; nothing renamed\n", program,
-				   std::strerror(mode < 0 ? errno : EBADF));
-		std::exit(1);
-	}
-	catchSignals();
-	static Record made(streams());
-	record = &made;
+	if (mode >= 0 && (mode & O_ACCMODE) != O_RDONLY)
+		return true;
+	(void)std::fprintf(stderr, "%s: write error: %s; nothing renamed\n", program,
+			   std::strerror(mode < 0 ? errno : EBADF));
+	return false;
 }
 
-void recordRename(std::string_view prefix, std::string_view old, std::string_view to)
+Record::Record(RecordForm form) : Record(form, Streams::now()) {}
+
+Record::Record(RecordForm form, const Streams &s)
+    : form_(form), progress_(s.progress), sameTerminal_(s.sameTerminal),
+      lineByLine_(s.lineByLine), sameFile_(s.sameFile)
 {
-	record->rename(prefix, old, to);
+	out_.reserve(outLimit);
 }
 
-void reportLeft(std::string_view prefix, std::string_view name, std::string_view reason,
-		std::string_view kind)
+void Record::rename(std::string_view prefix, std::string_view old, std::string_view to)
 {
-	record->message(prefix, name, "not renamed", reason, kind.empty() ? reason : kind);
+	const std::lock_guard<std::mutex> hold(lock_);
+	if (!out_.empty() && out_.size() + 2 * prefix.size() + old.size() + to.size() + 6 > outLimit)
+		flush();
+	out_.append(prefix).append(old);
+	out_.append(form_.nul ? std::string_view("\0", 1) : " -> ");
+	out_.append(prefix).append(to);
+	out_.push_back(form_.nul ? '\0' : '\n');
+	if (lineByLine_ || writeError_ != 0)
+		flush();
+	progress_.renamed();
+	showProgress();
 }
 
-void reportExists(std::string_view prefix, std::string_view name, std::string_view to)
+void Record::left(std::string_view prefix, std::string_view name, const NotRenamed &why)
+{
+	message(prefix, name, "not renamed", why.reason, why.kind.empty() ? why.reason : why.kind);
+}
+
+void Record::exists(std::string_view prefix, std::string_view name, std::string_view to)
 {
 	const std::string taken = std::string(prefix).append(to).append(" exists");
-	record->message(prefix, name, "not renamed", taken, "new name exists");
+	message(prefix, name, "not renamed", taken, "new name exists");
 }
 
-void report(std::string_view prefix, std::string_view name, std::string_view what,
-	    std::string_view reason)
+void Record::report(std::string_view prefix, std::string_view name, std::string_view what,
+		    std::string_view reason)
 {
-	record->message(prefix, name, what, reason);
+	message(prefix, name, what, reason);
 }
 
-void reportFault(std::string_view what)
+void Record::message(std::string_view prefix, std::string_view name, std::string_view what,
+		     std::string_view reason, std::string_view leftAs)
 {
-	record->fault(what);
+	const std::lock_guard<std::mutex> hold(lock_);
+	status_ = 1;
+	if (!leftAs.empty()) {
+		progress_.left();
+		if (const auto k = left_.find(leftAs); k != left_.end())
+			k->second++;
+		else
+			left_.emplace(leftAs, 1);
+	}
+	if (writeError_ != 0)
+		return;
+	std::string line;
+	line.append(prefix).append(name).append(": ").append(what).append(": ");
+	line.append(reason).push_back('\n');
+	startMessage();
+	writeAll(STDERR_FILENO, line);
+	showProgress();
 }
 
-void countFolder(std::size_t candidates)
+void Record::fault(std::string_view what)
 {
-	record->folder(candidates);
+	stop();
+	const std::lock_guard<std::mutex> hold(lock_);
+	status_ = 1;
+	if (writeError_ != 0)
+		return;
+	startMessage();
+	writeAll(STDERR_FILENO, std::string(program).append(": ").append(what).append("; stopped\n"));
 }
 
-int endRecord()
+void Record::folder(std::size_t candidates)
 {
-	return endBySignal(record->end());
+	const std::lock_guard<std::mutex> hold(lock_);
+	progress_.folder(candidates);
+	showProgress();
+}
+
+int Record::end()
+{
+	const std::lock_guard<std::mutex> hold(lock_);
+	flush();
+	progress_.erase();
+	struct stat st;
+	if (writeError_ == 0 && fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
+		(void)fsync(STDOUT_FILENO);
+	if (form_.countLeft && !left_.empty() && writeError_ == 0)
+		writeAll(STDERR_FILENO, countLeft());
+	return writeError_ != 0 ? 1 : status_;
+}
+
+// Writes the buffer, which ends at a line's end.
+void Record::flush()
+{
+	if (sameTerminal_)
+		progress_.erase();
+	std::string_view rest = out_;
+	while (!rest.empty() && writeError_ == 0) {
+		const ssize_t n = write(STDOUT_FILENO, rest.data(), rest.size());
+		if (n > 0) {
+			rest.remove_prefix(static_cast<size_t>(n));
+		} else if (n == 0 || errno != EINTR) {
+			writeError_ = n == 0 ? EIO : errno;
+			stop();
+			progress_.erase();
+			writeAll(STDERR_FILENO, std::string(program) + ": write error: " +
+						    std::strerror(writeError_) +
+						    "; the record goes on below\n");
+			rest = std::string_view(out_).substr(lineStart(out_.size() - rest.size()));
+		}
+	}
+	writeAll(STDERR_FILENO, rest);
+	out_.clear();
+}
+
+// Where the line that the byte at `at` belongs to begins: after a newline,
+// or with -0 after a pair's second NUL.
+std::size_t Record::lineStart(std::size_t at) const
+{
+	std::size_t begin = 0;
+	int nuls = 0;
+	for (std::size_t i = 0; i < at; i++)
+		if (out_[i] == (form_.nul ? '\0' : '\n') && (!form_.nul || ++nuls % 2 == 0))
+			begin = i + 1;
+	return begin;
+}
+
+// orvane-rename: 3 files left: 2 another station, 1 stream damaged; the
+// most first.
+std::string Record::countLeft() const
+{
+	std::vector<std::pair<std::string_view, std::size_t>> kinds(left_.begin(), left_.end());
+	std::stable_sort(kinds.begin(), kinds.end(),
+			 [](const auto &a, const auto &b) { return a.second > b.second; });
+	std::size_t files = 0;
+	std::string counts;
+	for (const auto &[kind, n] : kinds) {
+		files += n;
+		counts.append(counts.empty() ? "" : ", ").append(std::to_string(n)).append(" ");
+		counts.append(kind);
+	}
+	return std::string(program) + ": " + std::to_string(files) +
+	       (files == 1 ? " file" : " files") + " left: " + counts + "\n";
+}
+
+// A line on standard error comes after the record before it, above the
+// progress line.
+void Record::startMessage()
+{
+	progress_.erase();
+	if (sameTerminal_ || sameFile_)
+		flush();
+}
+
+void Record::showProgress()
+{
+	if (!progress_.due())
+		return;
+	if (sameTerminal_)
+		flush();
+	progress_.draw();
 }

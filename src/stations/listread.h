@@ -122,7 +122,7 @@ bool sameName(const Listed &a, const Listed &b);
 void tellConflict(const Listed &later, const Listed &earlier);
 
 // The names of every list read, each station's first, and what was read.
-class Names
+class ListedNames
 {
       public:
 	const Listed *find(uint32_t key) const;
@@ -155,7 +155,7 @@ struct ListText {
 
 // A text list, whose names go to names: false after a message when it names
 // no station or a name conflicts.
-bool readTextList(const ListText &list, Names &names);
+bool readTextList(const ListText &list, ListedNames &names);
 
 // What a site log gives: its station's name, or why it gives none.
 struct LogName {
@@ -184,6 +184,6 @@ uint32_t preparedDate(std::string_view text);
 
 // The site logs below the folder open on dir, named path; their names go to
 // names. false after a message.
-bool readLogFolder(Fd dir, std::string_view path, Names &names);
+bool readLogFolder(Fd dir, std::string_view path, ListedNames &names);
 
 #endif

@@ -15,17 +15,10 @@
 namespace
 {
 
-// Made at its first use: its making may throw.
-Names &names()
-{
-	static Names all;
-	return all;
-}
-
 // A folder is known by opening it as one; anything else is read as a file,
 // pipes included, whatever its name: a site log by its content, else a text
 // list.
-bool readList(const std::string &path, Names &names)
+bool readList(const std::string &path, ListedNames &names)
 {
 	Fd fd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 	if (fd)
@@ -62,12 +55,12 @@ bool readList(const std::string &path, Names &names)
 
 // Every list is read, whatever the others hold, so that one run tells every
 // list that is refused and every conflict between them.
-bool readStationLists(const std::vector<std::string> &paths)
+bool readStationLists(const std::vector<std::string> &paths, ListedNames &names)
 {
 	bool sound = true;
 	for (const std::string &path : paths) {
 		try {
-			sound &= readList(path, names());
+			sound &= readList(path, names);
 		} catch (const std::bad_alloc &) {
 			tellNotRead(path, ENOMEM);
 			sound = false;
@@ -76,9 +69,9 @@ bool readStationLists(const std::vector<std::string> &paths)
 	return sound;
 }
 
-const char *listedName(const char *code)
+const char *listedName(const ListedNames &names, const char *code)
 {
-	const Listed *n = hasFourBytes(code) ? names().find(codeWord(code)) : nullptr;
+	const Listed *n = hasFourBytes(code) ? names.find(codeWord(code)) : nullptr;
 	return n != nullptr ? n->name.data() : nullptr;
 }
 
@@ -89,19 +82,19 @@ void tellConflict(const Listed &later, const Listed &earlier)
 	     std::to_string(earlier.where.line));
 }
 
-const Listed *Names::find(uint32_t key) const
+const Listed *ListedNames::find(uint32_t key) const
 {
 	const auto found = names_.find(key);
 	return found != names_.end() ? &found->second : nullptr;
 }
 
-const Listed *Names::clash(const Listed &n) const
+const Listed *ListedNames::clash(const Listed &n) const
 {
 	const Listed *had = find(keyOf(n));
 	return had != nullptr && !sameName(*had, n) ? had : nullptr;
 }
 
-bool Names::add(const Listed &n)
+bool ListedNames::add(const Listed &n)
 {
 	const auto [had, added] = names_.try_emplace(keyOf(n), n);
 	if (added || sameName(had->second, n))
@@ -110,12 +103,12 @@ bool Names::add(const Listed &n)
 	return false;
 }
 
-std::string_view Names::keep(std::string_view path)
+std::string_view ListedNames::keep(std::string_view path)
 {
 	return paths_.emplace_back(path);
 }
 
-bool Names::readBefore(int fd)
+bool ListedNames::readBefore(int fd)
 {
 	struct stat st {
 	};

@@ -5,17 +5,15 @@
 #include <string>
 #include <vector>
 
-// Reads every LIST given with -c, in order, before anything is renamed;
-// what is wrong with them goes to standard error. false when the run is to
-// stop, with status 2.
-bool readStationLists(const std::vector<std::string> &paths);
+class ListedNames;
+
+// Reads every LIST given with -c, in order, into names, before anything is
+// renamed; what is wrong with them goes to standard error. false when the
+// run is to stop, with status 2.
+bool readStationLists(const std::vector<std::string> &paths, ListedNames &names);
 
 // The name listed for the four bytes of a short name's station code: nine
 // characters, the first four in lower case; or nullptr.
-const char *listedName(const char *code);
-
-// The catalogue, indexed once: catalogueName answers as sta4to9char does.
-void indexCatalogue();
-const char *catalogueName(const char *code);
+const char *listedName(const ListedNames &names, const char *code);
 
 #endif

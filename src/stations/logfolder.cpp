@@ -154,7 +154,7 @@ void tellSuperseded(const Log &log, const Log &winner)
 class LogFolder
 {
       public:
-	LogFolder(std::string_view path, Names &names) : path_(path), names_(names) {}
+	LogFolder(std::string_view path, ListedNames &names) : path_(path), names_(names) {}
 
 	// Depth first, each folder's entries in byte order; a folder stays open
 	// while the walk is below it. Links are not followed; a folder read
@@ -324,7 +324,7 @@ class LogFolder
 	}
 
 	std::string_view path_;
-	Names &names_;
+	ListedNames &names_;
 	std::vector<Log> logs_;
 	size_t versionOne_ = 0;
 	std::string firstVersionOne_;
@@ -333,7 +333,7 @@ class LogFolder
 
 } // namespace
 
-bool readLogFolder(Fd dir, std::string_view path, Names &names)
+bool readLogFolder(Fd dir, std::string_view path, ListedNames &names)
 {
 	LogFolder folder(path, names);
 	folder.walk(std::move(dir));

@@ -71,7 +71,7 @@ constexpr size_t strayNotes = 10;
 class TextList
 {
       public:
-	TextList(std::string_view file, Names &names) : file_(file), names_(names) {}
+	TextList(std::string_view file, ListedNames &names) : file_(file), names_(names) {}
 
 	// A line whose fields all name stations gives them all; else its first
 	// field names the station and the rest is the list's own data. The
@@ -129,14 +129,14 @@ class TextList
 	}
 
 	std::string_view file_;
-	Names &names_;
+	ListedNames &names_;
 	bool begun_ = false, conflicts_ = false;
 	size_t strays_ = 0, given_ = 0;
 };
 
 } // namespace
 
-bool readTextList(const ListText &list, Names &names)
+bool readTextList(const ListText &list, ListedNames &names)
 {
 	TextList reader(list.file, names);
 	for (Lines lines(list.text); lines.next();)

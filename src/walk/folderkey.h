@@ -7,7 +7,8 @@
 #include <sys/types.h>
 
 #include <cstddef>
-#include <optional>
+
+#include "util/result.h"
 
 struct FolderKey {
 	dev_t dev;
@@ -27,11 +28,7 @@ struct FolderKeyHash {
 };
 
 // The key of the folder open on fd, and whether it can be searched: "." is
-// looked up in the folder itself. The key, or the error.
-struct KeyOrError {
-	std::optional<FolderKey> key;
-	int error;
-};
-KeyOrError folderKey(int fd);
+// looked up in the folder itself.
+Result<FolderKey> folderKey(int fd);
 
 #endif

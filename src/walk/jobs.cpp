@@ -5,26 +5,10 @@
 #include <exception>
 #include <new>
 
-#include "rename/candidate.h"
-#include "cli/options.h"
 #include "report/record.h"
-#include "report/stop.h"
 
-void renameHere(const Place &place, const Listing &listing)
-{
-	Names given;
-	Place here = place;
-	if (options.dryRun && here.given == nullptr)
-		here.given = &given;
-	for (const Listing::Entry &e : listing.entries()) {
-		if (stopping())
-			return;
-		if (e.kind != Listing::Kind::folder)
-			handleEntry(here, listing, e);
-	}
-}
-
-Jobs::Jobs(int workers, const Budget &budget) : maxInWork_(budget.jobs)
+Jobs::Jobs(const Run &run, int workers, const Budget &budget)
+    : run_(run), maxInWork_(budget.jobs)
 {
 	try {
 		for (int i = 0; i < workers; i++)
@@ -35,11 +19,11 @@ Jobs::Jobs(int workers, const Budget &budget) : maxInWork_(budget.jobs)
 	}
 }
 
-void Jobs::add(const Place &place, std::shared_ptr<const Listing> listing)
+void Jobs::add(Renamer &caller, const Place &place, std::shared_ptr<const Listing> listing)
 {
 	Fd fd(fcntl(place.fd, F_DUPFD_CLOEXEC, 0));
 	if (!fd) {
-		renameHere(place, *listing);
+		renameHere(caller, place, *listing);
 		return;
 	}
 	Job job{std::move(fd), std::string(place.prefix), place, std::move(listing)};
@@ -69,9 +53,11 @@ void Jobs::finish()
 			t.join();
 }
 
-// No exception leaves a worker: what escapes a job stops the run.
+// No exception leaves a worker: what escapes a job stops the run. Each
+// worker has a renamer of its own.
 void Jobs::work()
 {
+	Renamer renamer(run_);
 	for (;;) {
 		std::unique_lock<std::mutex> hold(lock_);
 		queued_.wait(hold, [this] { return !queue_.empty() || closing_; });
@@ -84,17 +70,22 @@ void Jobs::work()
 		Place here = job.place;
 		here.fd = job.fd.get();
 		here.prefix = job.prefix;
-		try {
-			renameHere(here, *job.listing);
-		} catch (const std::bad_alloc &) {
-			reportFault("out of memory");
-		} catch (const std::exception &e) {
-			reportFault(e.what());
-		}
+		renameHere(renamer, here, *job.listing);
 		job = Job{};
 
 		hold.lock();
 		inWork_--;
 		freed_.notify_all();
+	}
+}
+
+void Jobs::renameHere(Renamer &renamer, const Place &place, const Listing &listing)
+{
+	try {
+		renamer.folder(place, listing);
+	} catch (const std::bad_alloc &) {
+		run_.record.fault("out of memory");
+	} catch (const std::exception &e) {
+		run_.record.fault(e.what());
 	}
 }

@@ -19,6 +19,7 @@
 #include "walk/budget.h"
 #include "util/fd.h"
 #include "walk/listing.h"
+#include "rename/renamer.h"
 #include "walk/place.h"
 
 // The candidates of one folder, with a descriptor and a path of the job's
@@ -34,14 +35,15 @@ struct Job {
 class Jobs
 {
       public:
-	Jobs(int workers, const Budget &budget);
+	Jobs(const Run &run, int workers, const Budget &budget);
 	~Jobs() { finish(); }
 	Jobs(const Jobs &) = delete;
 	Jobs &operator=(const Jobs &) = delete;
 
 	// Queues the folder's candidates, once a place is free; without a
-	// descriptor to spare, renames them here and now instead.
-	void add(const Place &place, std::shared_ptr<const Listing> listing);
+	// descriptor to spare, the caller's renamer renames them here and now
+	// instead.
+	void add(Renamer &caller, const Place &place, std::shared_ptr<const Listing> listing);
 	// Every job queued so far is done, or dropped after a stop.
 	void wait();
 	// Every job is done and every worker gone.
@@ -49,7 +51,9 @@ class Jobs
 
       private:
 	void work();
+	void renameHere(Renamer &renamer, const Place &place, const Listing &listing);
 
+	const Run &run_;
 	std::mutex lock_;
 	std::condition_variable queued_, freed_;
 	std::deque<Job> queue_;
@@ -58,8 +62,5 @@ class Jobs
 	bool closing_ = false;
 	std::vector<std::thread> workers_;
 };
-
-// The folder's candidates and unexamined entries, in their order.
-void renameHere(const Place &place, const Listing &listing);
 
 #endif

@@ -32,27 +32,20 @@ std::uint64_t keyOf(std::string_view name)
 	return key;
 }
 
-// A type the file system does not tell, asked for without following a link;
-// or the error.
-struct TypeOrError {
-	unsigned char type;
-	int error;
-};
-
-TypeOrError askType(int fd, const char *name)
+// A type the file system does not tell, asked for without following a link.
+Result<unsigned char> askType(int fd, const char *name)
 {
 	struct stat st;
 	if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-		return {DT_UNKNOWN, errno};
-	return {static_cast<unsigned char>(S_ISDIR(st.st_mode)   ? DT_DIR
-					   : S_ISREG(st.st_mode) ? DT_REG
-								 : DT_UNKNOWN),
-		0};
+		return Result<unsigned char>::fromErrno();
+	return static_cast<unsigned char>(S_ISDIR(st.st_mode)   ? DT_DIR
+					  : S_ISREG(st.st_mode) ? DT_REG
+								: DT_UNKNOWN);
 }
 
 } // namespace
 
-int Listing::read(int fd)
+Result<Done> Listing::read(int fd, const Naming &naming)
 {
 	// Only the walk reads folders, one at a time.
 	static std::array<char, 1 << 16> buffer;
@@ -62,7 +55,7 @@ int Listing::read(int fd)
 		if (n < 0) {
 			if (errno == EINTR)
 				continue;
-			return errno;
+			return Result<Done>::fromErrno();
 		}
 		// struct linux_dirent64: inode, offset, record length, type, name
 		unsigned short length = 0;
@@ -74,20 +67,20 @@ int Listing::read(int fd)
 				continue;
 			int error = 0;
 			if (type == DT_UNKNOWN) {
-				const TypeOrError asked = askType(fd, found);
-				type = asked.type;
-				error = asked.error;
+				const Result<unsigned char> asked = askType(fd, found);
+				type = asked ? *asked : static_cast<unsigned char>(DT_UNKNOWN);
+				error = asked.error();
 			}
 			if (error != 0 && error != ENOENT) // gone since: nothing to handle
 				add(found, Kind::unexamined, error);
 			else if (error == 0 && type == DT_DIR)
 				add(found, Kind::folder, 0);
-			else if (error == 0 && type == DT_REG && isCandidate(found))
+			else if (error == 0 && type == DT_REG && isCandidate(naming, found))
 				add(found, Kind::candidate, 0);
 		}
 	}
 	sort();
-	return 0;
+	return Done{};
 }
 
 void Listing::add(std::string_view name, Kind kind, int error)

@@ -1,13 +1,17 @@
 // A folder's entries, read in full before anything in it is renamed, so
 // that a file renamed cannot come back under its new name, and put in byte
-// order of their names, whatever the locale. Only folders and candidates
-// are kept.
+// order of their names, whatever the locale. Only folders, candidates and
+// the entries whose type could not be told are kept.
 #ifndef ORVANE_LISTING_H
 #define ORVANE_LISTING_H
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+#include "util/result.h"
+
+struct Naming;
 
 class Listing
 {
@@ -24,8 +28,8 @@ class Listing
 		unsigned char error;
 	};
 
-	// The folder open on fd; 0, or the error.
-	int read(int fd);
+	// The folder open on fd, its candidates as the naming tells them.
+	Result<Done> read(int fd, const Naming &naming);
 
 	const std::vector<Entry> &entries() const { return entries_; }
 	const char *name(const Entry &e) const { return names_.data() + e.at; }

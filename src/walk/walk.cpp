@@ -1,16 +1,16 @@
-// O_NOFOLLOW with O_DIRECTORY, statx and renameat2 are Linux's.
+// openat with O_NOFOLLOW and O_DIRECTORY is Linux's.
 #include "walk/walk.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
-#include "rename/candidate.h"
-#include "cli/options.h"
+#include "rename/forecast.h"
+#include "rename/options.h"
 #include "report/record.h"
 #include "report/stop.h"
 
@@ -21,15 +21,9 @@ constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 } // namespace
 
-KeyOrError folderKey(int fd)
+bool Walk::dryRun() const
 {
-	struct statx stx;
-	if (statx(fd, ".", AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &stx) != 0)
-		return {std::nullopt, errno};
-	const bool born = (stx.stx_mask & STATX_BTIME) != 0;
-	return {FolderKey{makedev(stx.stx_dev_major, stx.stx_dev_minor), stx.stx_ino,
-			  born ? stx.stx_btime.tv_sec : 0, born ? stx.stx_btime.tv_nsec : 0U, born},
-		0};
+	return run_.options.dryRun;
 }
 
 void Walk::path(const char *path)
@@ -48,25 +42,25 @@ void Walk::path(const char *path)
 bool Walk::enter(Fd fd, const char *name, std::size_t at)
 {
 	const std::string_view before = std::string_view(prefix_).substr(0, at);
-	const KeyOrError k = folderKey(fd.get());
-	if (!k.key) {
-		report(before, name, "not walked", std::strerror(k.error));
+	const Result<FolderKey> key = folderKey(fd.get());
+	if (!key) {
+		record().report(before, name, "not walked", std::strerror(key.error()));
 		return false;
 	}
-	if (!visited_.insert(*k.key).second) {
-		if (!k.key->hasBirth)
-			report(before, name, "not walked", "walked already");
+	if (!visited_.insert(*key).second) {
+		if (!key->hasBirth)
+			record().report(before, name, "not walked", "walked already");
 		return false;
 	}
 	auto listing = std::make_shared<Listing>();
-	if (const int err = listing->read(fd.get()); err != 0) {
-		report(before, name, "not walked", std::strerror(err));
+	if (const Result<Done> read = listing->read(fd.get(), run_.naming); !read) {
+		record().report(before, name, "not walked", std::strerror(read.error()));
 		return false;
 	}
 
 	Frame &f = stack_.emplace_back();
-	f.dev = k.key->dev;
-	f.ino = k.key->ino;
+	f.dev = key->dev;
+	f.ino = key->ino;
 	f.listing = std::move(listing);
 	// The prefix up to at, then name and a slash unless it ends in one.
 	prefix_.resize(at);
@@ -74,21 +68,21 @@ bool Walk::enter(Fd fd, const char *name, std::size_t at)
 	if (prefix_.size() == at || prefix_.back() != '/')
 		prefix_.push_back('/');
 	f.prefixLength = prefix_.size();
-	if (const auto seen = named_.find(*k.key); seen != named_.end()) {
+	if (const auto seen = named_.find(*key); seen != named_.end()) {
 		f.handled = &seen->second.handled;
 		f.namedGiven = &seen->second.given;
 	}
-	if (options.dryRun)
+	if (dryRun())
 		f.forecast = forecastFor(fd.get());
 	f.fd = std::move(fd);
 	openFrames_++;
-	countFolder(f.listing->candidates());
+	record().folder(f.listing->candidates());
 	if (jobs_ != nullptr && f.listing->candidates() > 0) {
 		// The job outlives the frame: with -n it keeps the names it gives
 		// out itself, but in a folder a file named is in.
 		Place place = placeOf(f);
-		place.given = options.dryRun ? f.namedGiven : nullptr;
-		jobs_->add(place, f.listing);
+		place.given = dryRun() ? f.namedGiven : nullptr;
+		jobs_->add(renamer_, place, f.listing);
 	}
 	return true;
 }
@@ -99,7 +93,7 @@ Place Walk::placeOf(Frame &f)
 	return Place{f.fd.get(),
 		     f.dev,
 		     std::string_view(prefix_).substr(0, f.prefixLength),
-		     options.dryRun ? given : nullptr,
+		     dryRun() ? given : nullptr,
 		     f.handled,
 		     f.forecast};
 }
@@ -117,7 +111,7 @@ void Walk::walk()
 		if (e.kind == Listing::Kind::folder)
 			enterChild(stack_.size() - 1, f.listing->name(e));
 		else if (jobs_ == nullptr)
-			handleEntry(placeOf(f), *f.listing, e);
+			renamer_.entry(placeOf(f), *f.listing, e);
 	}
 }
 
@@ -132,8 +126,8 @@ void Walk::enterChild(std::size_t parent, const char *name)
 	if (!fd && errno == EMFILE && spareDescriptor())
 		fd.reset(openat(parentFd, name, folderFlags));
 	if (!fd)
-		report(std::string_view(prefix_).substr(0, at), name, "not walked",
-		       std::strerror(errno));
+		record().report(std::string_view(prefix_).substr(0, at), name, "not walked",
+				std::strerror(errno));
 	else
 		(void)enter(std::move(fd), name, at);
 }
@@ -181,8 +175,8 @@ void Walk::reopen(std::size_t k)
 	if (!fd)
 		fd = openByNames(k);
 	if (!fd) {
-		report(std::string_view(prefix_).substr(0, f.prefixLength - 1), "", "not walked",
-		       "moved during the walk");
+		record().report(std::string_view(prefix_).substr(0, f.prefixLength - 1), "",
+				"not walked", "moved during the walk");
 		f.next = f.listing->entries().size();
 		return;
 	}
@@ -207,4 +201,93 @@ Fd Walk::openByNames(std::size_t k)
 		fd = owned.get();
 	}
 	return owned;
+}
+
+// The PATHs that are no folders: each is a file named, a candidate whatever
+// its name, renamed in the folder named before it, which the user's path
+// reaches as the user meant.
+namespace
+{
+
+// A symbolic link named is renamed itself, even one that leads nowhere or
+// to itself; one that is gone may have been handled already.
+bool isNamedFile(std::string_view path, int err)
+{
+	return !path.empty() && path.back() != '/' &&
+	       (err == ENOTDIR || err == ENOENT || err == ELOOP);
+}
+
+// The folder a file named is in, and where its name starts in the path.
+struct NamedFolder {
+	Fd fd;
+	std::size_t base;
+};
+
+NamedFolder namedFolder(std::string_view path)
+{
+	const std::size_t slash = path.rfind('/');
+	const std::size_t base = slash == std::string_view::npos ? 0 : slash + 1;
+	const std::string folder = base > 0 ? std::string(path.substr(0, base)) : ".";
+	return {Fd(openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), base};
+}
+
+} // namespace
+
+void Walk::findNamedFolders(std::span<char *const> paths)
+{
+	for (const char *given : paths) {
+		if (Fd(open(given, O_RDONLY | O_DIRECTORY | O_CLOEXEC)))
+			continue;
+		struct stat st;
+		if (!isNamedFile(given, errno) || lstat(given, &st) != 0)
+			continue;
+		const NamedFolder folder = namedFolder(given);
+		if (!folder.fd)
+			continue;
+		if (const Result<FolderKey> key = folderKey(folder.fd.get()))
+			(void)named_[*key];
+	}
+}
+
+void Walk::notOpened(const char *path, int err)
+{
+	struct stat st;
+	if (isNamedFile(path, err))
+		renameNamed(path, err);
+	else if (stat(path, &st) == 0 && S_ISDIR(st.st_mode))
+		record().report("", path, "not walked", std::strerror(err));
+	else
+		record().report("", path, "not renamed", std::strerror(err));
+}
+
+// Unless the walk or an earlier PATH handled it already, after what the
+// jobs in hand do there.
+void Walk::renameNamed(const char *path, int err)
+{
+	const NamedFolder folder = namedFolder(path);
+	const Fd &fd = folder.fd;
+	const std::size_t base = folder.base;
+	const Result<FolderKey> key = fd ? folderKey(fd.get()) : Result<FolderKey>::failed(err);
+	if (!key) {
+		record().report("", path, "not renamed", std::strerror(err));
+		return;
+	}
+	if (jobs_ != nullptr)
+		jobs_->wait();
+	Seen &seen = named_[*key];
+	const char *name = path + base;
+	if (seen.handled.contains(name))
+		return;
+	struct stat st;
+	if (err != ENOTDIR && fstatat(fd.get(), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+		record().report("", path, "not renamed", std::strerror(err));
+		return;
+	}
+	const Place place{fd.get(),
+			  key->dev,
+			  std::string_view(path, base),
+			  dryRun() ? &seen.given : nullptr,
+			  &seen.handled,
+			  dryRun() ? forecastFor(fd.get()) : Forecast{}};
+	renamer_.candidate(place, name);
 }

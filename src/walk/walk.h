@@ -23,11 +23,15 @@
 #include "walk/jobs.h"
 #include "walk/listing.h"
 #include "walk/place.h"
+#include "rename/renamer.h"
 
 class Walk
 {
       public:
-	Walk(Budget budget, Jobs *jobs) : maxOpen_(budget.walk), jobs_(jobs) {}
+	Walk(const Run &run, Budget budget, Jobs *jobs)
+	    : run_(run), renamer_(run), maxOpen_(budget.walk), jobs_(jobs)
+	{
+	}
 
 	// Before the walk: the folders that the PATHs which are files are in,
 	// so that what the walk does there is kept for them.
@@ -70,6 +74,11 @@ class Walk
 	void notOpened(const char *path, int err);
 	void renameNamed(const char *path, int err);
 
+	Record &record() const { return run_.record; }
+	bool dryRun() const;
+
+	const Run &run_;
+	Renamer renamer_; // this thread's, for the renames the walk makes itself
 	std::vector<Frame> stack_;
 	std::string prefix_; // the deepest folder's path and a slash
 	std::size_t openFrames_ = 0;

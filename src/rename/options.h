@@ -1,12 +1,10 @@
-// What orvane-rename was asked to do: set from the command line before
+// What orvane-rename was asked to do: read from the command line before
 // anything else happens, and only read after.
 #ifndef ORVANE_OPTIONS_H
 #define ORVANE_OPTIONS_H
 
 #include <string>
 #include <vector>
-
-extern const char program[];
 
 struct Options {
 	bool dryRun = false;            // -n
@@ -18,7 +16,5 @@ struct Options {
 	const char *suffix = nullptr;   // -s
 	std::vector<std::string> lists; // -c
 };
-
-extern Options options;
 
 #endif
