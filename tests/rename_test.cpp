@@ -200,13 +200,31 @@ const struct {
      "",
      0,
      {"d/XXXX00ITA_S_20160010015_15M_01S_MO.crx.gz: d/xxxx001a15.16d.gz"}},
-    // orvane prints a suffix as typed: a slash in it is refused, not followed
+    // a suffix is two digits and three capitals, checked before anything:
+    // a slash in it never reaches a name
     {{"xxxx0010.16o"},
      {"-s", "0/../", "xxxx0010.16o"},
      "",
-     "xxxx0010.16o: not renamed: XXXX0/../_R_20160010000_01D_30S_MO.rnx would leave the folder\n",
-     1,
+     std::string("orvane-rename: option '-s' takes two digits and three capital letters, "
+                 "as 00ITA, not '0/../'\n") + usageLine,
+     2,
      {"xxxx0010.16o: xxxx0010.16o"}},
+    {{"xxxx0010.16o"},
+     {"-s", "00ita", "xxxx0010.16o"},
+     "",
+     std::string("orvane-rename: option '-s' takes two digits and three capital letters, "
+                 "as 00ITA, not '00ita'\n") + usageLine,
+     2,
+     {"xxxx0010.16o: xxxx0010.16o"}},
+    // days the year lacks: orvane converts them, the renamer makes no such name
+    {{"abmf3660.17o", "abmf0000.16o", "abmf3660.16o"},
+     {"."},
+     "./abmf3660.16o -> ./ABMF00GLP_R_20163660000_01D_30S_MO.rnx\n",
+     "./abmf0000.16o: not renamed: 2016 has no day 000\n"
+     "./abmf3660.17o: not renamed: 2017 has no day 366\n",
+     1,
+     {"ABMF00GLP_R_20163660000_01D_30S_MO.rnx: abmf3660.16o", "abmf0000.16o: abmf0000.16o",
+      "abmf3660.17o: abmf3660.17o"}},
     // a file named is a candidate whatever its name; orvane has the last word
     {{"notes.txt"},
      {"notes.txt"},

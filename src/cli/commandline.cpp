@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
+#include "name/charclass.h"
 #include "name/orvane.h"
 #include "report/record.h"
 
+static bool isSuffix(std::string_view text);
 static std::optional<int> readJobs(const char *text);
 static int usage(int status);
 static bool optionAmongPaths(int first, int argc, char **argv, bool endedByDashes);
@@ -52,6 +55,13 @@ CommandLine readCommandLine(int argc, char **argv)
 			options.source = "S";
 			break;
 		case 's':
+			if (!isSuffix(optarg)) {
+				(void)fprintf(stderr,
+					      "%s: option '-s' takes two digits and three capital "
+					      "letters, as 00ITA, not '%s'\n",
+					      program, optarg);
+				return line.ending(usage(2));
+			}
 			options.suffix = optarg;
 			break;
 		case 'c':
@@ -96,6 +106,14 @@ CommandLine readCommandLine(int argc, char **argv)
 		return line.ending(usage(2));
 	line.paths = std::span<char *const>(argv + optind, argv + argc);
 	return line;
+}
+
+/* Monument and receiver numbers, then a country code: a long name holds
+ * nothing else there. orvane takes any five characters. */
+static bool isSuffix(std::string_view text)
+{
+	return text.size() == 5 && isDigit(text[0]) && isDigit(text[1]) && isUpper(text[2]) &&
+	       isUpper(text[3]) && isUpper(text[4]);
 }
 
 /* 1 to 256 folders in work at once. */

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "name/charclass.h"
 #include "name/catalogue.h"
@@ -40,6 +41,14 @@ struct Stem {
 	std::array<char, NAME_MAX + 1> text;
 	size_t length;
 };
+
+// The conversion takes days 000 to 366 of any year, as orvane does; a long
+// name is only made for a day the year has.
+bool isDayOfYear(int year, int day)
+{
+	const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+	return day >= 1 && day <= (leap ? 366 : 365);
+}
 
 } // namespace
 
@@ -95,6 +104,12 @@ NewName newName(const Naming &naming, std::string_view name, std::string_view fr
 			// orvane's message up to its dots: "Station Name not found"
 			const std::string_view message = convMessage[refusal] + 1;
 			nn.why_.reason = message.substr(0, message.find("..."));
+			return nn;
+		}
+		if (!isDayOfYear(ln.century * 100 + ln.year, ln.day)) {
+			nn.why_ = {std::to_string(ln.century * 100 + ln.year) + " has no day " +
+				       std::string(stem.view().substr(4, 3)),
+				   "no such day"};
 			return nn;
 		}
 		std::array<char, 8> cadence{'_'};

@@ -50,13 +50,13 @@ struct LongName {
 };
 #define LONG_NAME "%s%s_%s_20%02d%03d%2s%02d_%s%s_%s.%s"
 
+/* White space as isspace sees it in the C locale. */
+int isWhiteSpace(char c);
+
 /* Converts a short name with the suffix typed after it, or with none (NULL)
  * by the station lookup given; surplus is an argument beyond the suffix, or
  * NULL. Returns convOk or the refusal; ends nothing, prints nothing, keeps
  * nothing, so that any number of threads may call it at once. */
-/* White space as isspace sees it in the C locale. */
-int isWhiteSpace(char c);
-
 enum Refusal convertName(const char *name, const char *suffix, const char *surplus,
 			 const char *(*lookup)(const char *code), struct LongName *ln);
 

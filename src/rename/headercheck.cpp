@@ -23,7 +23,12 @@ std::variant<std::string, NotRenamed> readHeader(HeaderReader &reader, const Pla
 	if (!S_ISREG(st.st_mode))
 		return NotRenamed{"not a regular file, not read"};
 	Verdict v = reader.judge(fd.get(), compressionOf(name), nameSays(name));
-	if (!v.left)
-		return std::move(v.frequency);
-	return NotRenamed{std::move(v.why), describe(*v.left)};
+	if (v.left)
+		return NotRenamed{std::move(v.why), describe(*v.left)};
+	// The verdict is the file's read, not whatever holds its name now.
+	struct stat now;
+	if (fstatat(place.fd, name, &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_dev != st.st_dev ||
+	    now.st_ino != st.st_ino)
+		return NotRenamed{"changed while read"};
+	return std::move(v.frequency);
 }

@@ -21,7 +21,7 @@ namespace
 // The walk on this thread, the renames of -j on workers of their own.
 void walkAll(const Run &run, std::span<char *const> paths)
 {
-	const Budget budget = descriptorBudget(run.options.jobs);
+	const Budget budget = descriptorBudget(run.options.jobs, run.options.readHeaders);
 	std::optional<Jobs> jobs;
 	if (run.options.jobs > 1)
 		jobs.emplace(run, run.options.jobs, budget);

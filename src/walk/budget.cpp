@@ -25,22 +25,26 @@ std::size_t openAtStart()
 } // namespace
 
 // Besides those open at the start and two the walk opens for a moment (a
-// folder reopened through "..", a named file's folder), and a reserve where
-// there is room, the walk and the jobs share what is left.
-Budget descriptorBudget(int jobs)
+// folder reopened through "..", a named file's folder), the file the walk
+// may be reading, and a reserve where there is room, the walk and the jobs
+// share what is left; a job that reads files needs two.
+Budget descriptorBudget(int jobs, bool readsFiles)
 {
-	struct rlimit limit;
+	// Where the limit cannot be read, the least any system gives.
+	struct rlimit limit = {20, 20};
 	if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
 		limit.rlim_cur = limit.rlim_max;
 		(void)setrlimit(RLIMIT_NOFILE, &limit);
 		(void)getrlimit(RLIMIT_NOFILE, &limit);
 	}
-	const std::size_t reserve = openAtStart() + (limit.rlim_cur >= 64 ? 16 : 2);
+	const std::size_t perJob = readsFiles ? 2 : 1;
+	const std::size_t reserve =
+	    openAtStart() + (limit.rlim_cur >= 64 ? 16 : 2) + (readsFiles ? 1 : 0);
 	const std::size_t spare =
 	    limit.rlim_cur > reserve + 4 ? static_cast<std::size_t>(limit.rlim_cur) - reserve : 4;
 	std::size_t waiting = 0;
 	if (jobs > 1)
 		waiting = std::max<std::size_t>(
-		    std::min(2 * static_cast<std::size_t>(jobs), spare / 2), 1);
-	return {std::max<std::size_t>(spare - waiting, 2), waiting};
+		    std::min(2 * static_cast<std::size_t>(jobs), spare / (2 * perJob)), 1);
+	return {std::max<std::size_t>(spare - std::min(spare, waiting * perJob), 2), waiting};
 }

@@ -10,7 +10,9 @@ struct Budget {
 	std::size_t jobs;
 };
 
-// Raises the soft limit to the hard one first, as any process may.
-Budget descriptorBudget(int jobs);
+// Raises the soft limit to the hard one first, as any process may. With
+// readsFiles (-H), each job and the walk itself also hold a file open while
+// they read it.
+Budget descriptorBudget(int jobs, bool readsFiles);
 
 #endif

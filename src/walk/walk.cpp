@@ -260,8 +260,8 @@ void Walk::notOpened(const char *path, int err)
 		record().report("", path, "not renamed", std::strerror(err));
 }
 
-// Unless the walk or an earlier PATH handled it already, after what the
-// jobs in hand do there.
+// A file named is renamed once the jobs in hand are done, which may have
+// handled it, unless the walk or an earlier PATH handled it already.
 void Walk::renameNamed(const char *path, int err)
 {
 	const NamedFolder folder = namedFolder(path);
