@@ -44,26 +44,25 @@ struct Record::Streams {
 	bool lineByLine;   // standard output is a terminal of its own
 	bool sameFile;     // both are one file
 
-	static Streams now()
+	static Streams of(const RecordForm &form)
 	{
 		struct stat out;
 		struct stat err;
-		const bool known =
-		    fstat(STDOUT_FILENO, &out) == 0 && fstat(STDERR_FILENO, &err) == 0;
+		const bool known = fstat(form.out, &out) == 0 && fstat(form.err, &err) == 0;
 		Streams s{};
-		s.progress = isatty(STDERR_FILENO) != 0;
+		s.progress = isatty(form.err) != 0;
 		s.sameTerminal =
-		    s.progress && isatty(STDOUT_FILENO) && known && out.st_rdev == err.st_rdev;
-		s.lineByLine = isatty(STDOUT_FILENO) && !s.sameTerminal;
+		    s.progress && isatty(form.out) && known && out.st_rdev == err.st_rdev;
+		s.lineByLine = isatty(form.out) && !s.sameTerminal;
 		s.sameFile = !s.sameTerminal && known && out.st_dev == err.st_dev &&
 			     out.st_ino == err.st_ino;
 		return s;
 	}
 };
 
-bool Record::outputWritable()
+bool Record::outputWritable(int out)
 {
-	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
+	const int mode = fcntl(out, F_GETFL);
 	if (mode >= 0 && (mode & O_ACCMODE) != O_RDONLY)
 		return true;
 	(void)std::fprintf(stderr, "%s: write error: %s; nothing renamed\n", program,
@@ -71,7 +70,7 @@ bool Record::outputWritable()
 	return false;
 }
 
-Record::Record(RecordForm form) : Record(form, Streams::now()) {}
+Record::Record(RecordForm form) : Record(form, Streams::of(form)) {}
 
 Record::Record(RecordForm form, const Streams &s)
     : form_(form), progress_(s.progress), sameTerminal_(s.sameTerminal),
@@ -130,7 +129,7 @@ void Record::message(std::string_view prefix, std::string_view name, std::string
 	line.append(prefix).append(name).append(": ").append(what).append(": ");
 	line.append(reason).push_back('\n');
 	startMessage();
-	writeAll(STDERR_FILENO, line);
+	writeAll(form_.err, line);
 	showProgress();
 }
 
@@ -142,7 +141,7 @@ void Record::fault(std::string_view what)
 	if (writeError_ != 0)
 		return;
 	startMessage();
-	writeAll(STDERR_FILENO, std::string(program).append(": ").append(what).append("; stopped\n"));
+	writeAll(form_.err, std::string(program).append(": ").append(what).append("; stopped\n"));
 }
 
 void Record::folder(std::size_t candidates)
@@ -158,10 +157,10 @@ int Record::end()
 	flush();
 	progress_.erase();
 	struct stat st;
-	if (writeError_ == 0 && fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
-		(void)fsync(STDOUT_FILENO);
+	if (writeError_ == 0 && fstat(form_.out, &st) == 0 && S_ISREG(st.st_mode))
+		(void)fsync(form_.out);
 	if (form_.countLeft && !left_.empty() && writeError_ == 0)
-		writeAll(STDERR_FILENO, countLeft());
+		writeAll(form_.err, countLeft());
 	return writeError_ != 0 ? 1 : status_;
 }
 
@@ -172,20 +171,20 @@ void Record::flush()
 		progress_.erase();
 	std::string_view rest = out_;
 	while (!rest.empty() && writeError_ == 0) {
-		const ssize_t n = write(STDOUT_FILENO, rest.data(), rest.size());
+		const ssize_t n = write(form_.out, rest.data(), rest.size());
 		if (n > 0) {
 			rest.remove_prefix(static_cast<size_t>(n));
 		} else if (n == 0 || errno != EINTR) {
 			writeError_ = n == 0 ? EIO : errno;
 			stop();
 			progress_.erase();
-			writeAll(STDERR_FILENO, std::string(program) + ": write error: " +
+			writeAll(form_.err, std::string(program) + ": write error: " +
 						    std::strerror(writeError_) +
 						    "; the record goes on below\n");
 			rest = std::string_view(out_).substr(lineStart(out_.size() - rest.size()));
 		}
 	}
-	writeAll(STDERR_FILENO, rest);
+	writeAll(form_.err, rest);
 	out_.clear();
 }
 

@@ -18,19 +18,21 @@
 // The name every message of the renamer begins with.
 inline constexpr char program[] = "orvane-rename";
 
-// How the record is written: -0, and whether the files left are counted by
-// kind at the end (-H).
+// How the record is written: -0, whether the files left are counted by kind
+// at the end (-H), and where the renames and the messages go.
 struct RecordForm {
 	bool nul = false;
 	bool countLeft = false;
+	int out = 1; // standard output
+	int err = 2; // standard error
 };
 
 class Record
 {
       public:
-	// A standard output that cannot take the record: nothing is to be
-	// renamed. Says so on standard error; false then.
-	static bool outputWritable();
+	// An output that cannot take the record: nothing is to be renamed.
+	// Says so on standard error; false then.
+	static bool outputWritable(int out = 1);
 
 	explicit Record(RecordForm form);
 	Record(const Record &) = delete;
