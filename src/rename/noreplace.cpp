@@ -36,23 +36,22 @@ bool isFile(int fd, const char *name, const struct stat &file)
 	       st.st_ino == file.st_ino;
 }
 
+
+} // namespace
+
 // A name for the folder alone: this process's, and absent just before.
-// 0, or the error.
-int asideName(const Place &place, std::array<char, 64> &tmp)
+Result<Done> NoReplace::asideName(const Place &place, std::array<char, 64> &tmp)
 {
-	static std::atomic<unsigned> serial{0};
 	for (int tries = 0; tries < 100; tries++) {
 		(void)std::snprintf(tmp.data(), tmp.size(), ".orvane-rename.%ld.%u",
-				    static_cast<long>(getpid()), ++serial);
+				    static_cast<long>(getpid()), ++serial_);
 		struct stat st;
 		if (fstatat(place.fd, tmp.data(), &st, AT_SYMLINK_NOFOLLOW) == 0)
 			continue;
-		return errno == ENOENT ? 0 : errno;
+		return errno == ENOENT ? Result<Done>(Done{}) : Result<Done>::fromErrno();
 	}
-	return EEXIST;
+	return Result<Done>::failed(EEXIST);
 }
-
-} // namespace
 
 // The old name could not be moved aside: the file keeps it, and loses the
 // new one again while that is still the file linked. Returns why it is left.
@@ -88,7 +87,7 @@ Result<Moved> NoReplace::linkAndRemove(const Place &place, const char *old, cons
 	// uses, and is looked at there: only a second name of the file linked
 	// is removed.
 	std::array<char, 64> tmp;
-	int err = asideName(place, tmp);
+	int err = asideName(place, tmp).error();
 	if (err == 0 && renameat(fd, old, fd, tmp.data()) != 0) {
 		err = errno;
 		struct stat st;

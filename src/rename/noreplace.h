@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <mutex>
+#include <string_view>
 
 #include "util/result.h"
 #include "walk/place.h"
@@ -34,6 +35,7 @@ class NoReplace
 		     int err);
 	void secondName(const Place &place, const char *name, const char *of,
 			std::string_view reason);
+	Result<Done> asideName(const Place &place, std::array<char, 64> &tmp);
 
 	// The file systems that refused the flag once, asked no more; read by
 	// every rename, so without a lock.
@@ -51,6 +53,7 @@ class NoReplace
 
 	Record &record_;
 	Refusing refusing_;
+	std::atomic<unsigned> serial_{0}; // of the names set aside
 };
 
 #endif

@@ -45,10 +45,8 @@ Result<unsigned char> askType(int fd, const char *name)
 
 } // namespace
 
-Result<Done> Listing::read(int fd, const Naming &naming)
+Result<Done> Listing::read(int fd, const Naming &naming, std::span<char> buffer)
 {
-	// Only the walk reads folders, one at a time.
-	static std::array<char, 1 << 16> buffer;
 	long n;
 
 	while ((n = syscall(SYS_getdents64, fd, buffer.data(), buffer.size())) != 0) {

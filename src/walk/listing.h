@@ -6,6 +6,7 @@
 #define ORVANE_LISTING_H
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -28,8 +29,9 @@ class Listing
 		unsigned char error;
 	};
 
-	// The folder open on fd, its candidates as the naming tells them.
-	Result<Done> read(int fd, const Naming &naming);
+	// The folder open on fd, its candidates as the naming tells them, read
+	// through the caller's buffer.
+	Result<Done> read(int fd, const Naming &naming, std::span<char> buffer);
 
 	const std::vector<Entry> &entries() const { return entries_; }
 	const char *name(const Entry &e) const { return names_.data() + e.at; }

@@ -53,7 +53,7 @@ bool Walk::enter(Fd fd, const char *name, std::size_t at)
 		return false;
 	}
 	auto listing = std::make_shared<Listing>();
-	if (const Result<Done> read = listing->read(fd.get(), run_.naming); !read) {
+	if (const Result<Done> read = listing->read(fd.get(), run_.naming, buffer_); !read) {
 		record().report(before, name, "not walked", std::strerror(read.error()));
 		return false;
 	}

@@ -80,6 +80,7 @@ class Walk
 	const Run &run_;
 	Renamer renamer_; // this thread's, for the renames the walk makes itself
 	std::vector<Frame> stack_;
+	std::vector<char> buffer_ = std::vector<char>(1 << 16); // for the folder read
 	std::string prefix_; // the deepest folder's path and a slash
 	std::size_t openFrames_ = 0;
 	const std::size_t maxOpen_;
