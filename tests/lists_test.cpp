@@ -17,10 +17,10 @@
 #include <utility>
 #include <vector>
 
-#include "folder.h"
 #include "lists.h"
 #include "orvane.h"
-#include "run.h"
+#include "support/folder.h"
+#include "support/run.h"
 
 namespace
 {

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "orvane.h"
-#include "messages.h"
-#include "run.h"
+#include "support/messages.h"
+#include "support/run.h"
 
 namespace
 {

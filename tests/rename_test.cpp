@@ -23,8 +23,8 @@
 #include <sstream>
 #include <thread>
 
-#include "folder.h"
-#include "run.h"
+#include "support/folder.h"
+#include "support/run.h"
 
 namespace
 {

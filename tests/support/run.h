@@ -1,6 +1,6 @@
 // Runs the built orvane as a child process, the way users meet it.
-#ifndef ORVANE_TESTS_RUN_H
-#define ORVANE_TESTS_RUN_H
+#ifndef ORVANE_TESTS_SUPPORT_RUN_H
+#define ORVANE_TESTS_SUPPORT_RUN_H
 
 #include <string>
 #include <vector>
