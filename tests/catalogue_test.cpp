@@ -9,8 +9,8 @@
 #include <string>
 
 #include "name/orvane.h"
-#include "messages.h"
-#include "run.h"
+#include "support/messages.h"
+#include "support/run.h"
 
 namespace
 {

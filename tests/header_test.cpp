@@ -14,10 +14,10 @@
 #include <sstream>
 
 #include "rinex/decode.h"
-#include "folder.h"
 #include "rinex/header.h"
 #include "headercases.h"
-#include "run.h"
+#include "support/folder.h"
+#include "support/run.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "folder.h"
+#include "support/folder.h"
 #include "name/names.h"
 #include "rename/noreplace.h"
 #include "rename/options.h"

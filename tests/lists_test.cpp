@@ -17,12 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "folder.h"
+#include "support/folder.h"
 #include "name/catalogue.h"
 #include "stations/listread.h"
 #include "stations/lists.h"
 #include "name/orvane.h"
-#include "run.h"
+#include "support/run.h"
 
 namespace
 {

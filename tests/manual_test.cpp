@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "run.h"
+#include "support/run.h"
 
 namespace
 {

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "name/orvane.h"
-#include "messages.h"
-#include "run.h"
+#include "support/messages.h"
+#include "support/run.h"
 
 namespace
 {

@@ -1,6 +1,7 @@
-// Runs the built orvane as a child process, the way users meet it.
-#ifndef ORVANE_TESTS_RUN_H
-#define ORVANE_TESTS_RUN_H
+// Runs the built orvane and orvane-rename as child processes, the way users
+// meet them.
+#ifndef ORVANE_TESTS_SUPPORT_RUN_H
+#define ORVANE_TESTS_SUPPORT_RUN_H
 
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ Result runArgvWithStdout(const std::string &path, const std::vector<std::string>
 // orvane with these arguments and its standard output opened on file
 // (such as /dev/full); the result's out stays empty.
 Result runWithStdout(const char *file, const std::vector<std::string> &args);
+
+// orvane-rename with these arguments, invoked as "orvane-rename".
+Result renamer(const std::vector<std::string> &args);
 
 // The usage text as printed when invoked as prog.
 std::string usage(const std::string &prog = "orvane");

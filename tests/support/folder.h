@@ -2,8 +2,8 @@
 // and removed with all it holds at the end. Beside it lies a candidate that
 // no test names: a walk that escapes the test's folder renames it, and the
 // test fails.
-#ifndef ORVANE_TESTS_FOLDER_H
-#define ORVANE_TESTS_FOLDER_H
+#ifndef ORVANE_TESTS_SUPPORT_FOLDER_H
+#define ORVANE_TESTS_SUPPORT_FOLDER_H
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

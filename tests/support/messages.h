@@ -1,7 +1,7 @@
 // The messages orvane prints before its usage text, each with the argument it
 // quotes, as the tests expect them byte for byte.
-#ifndef ORVANE_TESTS_MESSAGES_H
-#define ORVANE_TESTS_MESSAGES_H
+#ifndef ORVANE_TESTS_SUPPORT_MESSAGES_H
+#define ORVANE_TESTS_SUPPORT_MESSAGES_H
 
 #include <string>
 

@@ -108,6 +108,13 @@ Result runWithStdout(const char *file, const std::vector<std::string> &args)
 	return spawn(orvanePath, withName(args), file);
 }
 
+Result renamer(const std::vector<std::string> &args)
+{
+	std::vector<std::string> argv{"orvane-rename"};
+	argv.insert(argv.end(), args.begin(), args.end());
+	return spawn(orvaneRenamePath, argv, nullptr);
+}
+
 std::string usage(const std::string &p)
 {
 	return "\nThis tool provides the Long Names for the RINEX 3 files from RINEX 2 style short names!\n\n"

@@ -1,0 +1,91 @@
+// Parallel runs (-j): the same renames and the same lines as a run of one,
+// in another order, and a record kept whole when a signal ends the run.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "support/process.h"
+#include "support/run.h"
+#include "support/tree.h"
+
+namespace
+{
+
+// The tree and 2,000 more files renamed by eight threads end as with one,
+// and print the same lines, whole, only in another order.
+// So do four threads over 150 folders, each with files beside a subfolder,
+// with ten descriptors in all.
+TEST_F(Rename, ParallelRunEndsAsARunOfOne)
+{
+	if (!exists("/usr/bin/prlimit"))
+		GTEST_SKIP() << "prlimit is missing";
+	for (const char *copy : {"one", "eight", "short"}) {
+		ASSERT_EQ(mkdir(copy, 0777), 0);
+		ASSERT_EQ(chdir(copy), 0);
+		makeTree();
+		for (int d = 0; d < 20; d++)
+			for (const std::string &n : shortNames(100))
+				make("tree/" + std::to_string(d) + "/" + n);
+		for (int d = 0; d < 150; d++)
+			for (const char *n : {"/abmf0010.16o", "/n/brux0010.16o", "/zimm0010.16o"})
+				make("tree/f" + std::to_string(d) + n);
+		ASSERT_EQ(chdir(".."), 0);
+	}
+	ASSERT_EQ(chdir("one"), 0);
+	const Result one = renamer({"tree"});
+	const Lines oneAfter = listing();
+	for (const char *copy : {"eight", "short"}) {
+		ASSERT_EQ(chdir((std::string("../") + copy).c_str()), 0);
+		const Result r =
+		    copy == std::string("eight")
+			? renamer({"-j", "8", "tree"})
+			: runArgv("/usr/bin/prlimit",
+				  {"prlimit", "--nofile=10:10", orvaneRenamePath, "-j", "4", "tree"});
+		EXPECT_EQ(listing(), oneAfter) << copy;
+		EXPECT_EQ(sorted(r.out), sorted(one.out)) << copy;
+		EXPECT_EQ(sorted(r.err), sorted(one.err)) << copy;
+		EXPECT_EQ(r.status, one.status) << copy;
+	}
+	ASSERT_EQ(chdir(".."), 0);
+}
+
+// SIGTERM to a parallel run whose renames each wait a millisecond, as on a
+// network file system: every rename made is in the record.
+TEST_F(Rename, ParallelRunStoppedBySignalKeepsItsRecord)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	for (int d = 0; d < 20; d++)
+		for (const std::string &n : shortNames(250))
+			make("s/" + std::to_string(d) + "/" + n);
+	int out[2];
+	ASSERT_EQ(pipe(out), 0);
+	const pid_t tracer =
+	    start({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-E", noLeakCheck,
+		   "--seccomp-bpf", "-e", "trace=renameat2", "-e",
+		   "inject=renameat2:delay_exit=1000", orvaneRenamePath, "-j", "8", "s"},
+		  out[1]);
+	close(out[1]);
+	// stopped as the first of its record arrives, some 900 renames in, at
+	// least 4,000 from the end; then strace's only child is the renamer
+	char first[4096];
+	const ssize_t n = read(out[0], first, sizeof first);
+	ASSERT_GT(n, 0);
+	pid_t pid = 0;
+	ASSERT_TRUE(std::ifstream("/proc/" + std::to_string(tracer) + "/task/" +
+				  std::to_string(tracer) + "/children") >>
+		    pid);
+	kill(pid, SIGTERM);
+	const std::string record = std::string(first, static_cast<size_t>(n)) + readAll(out[0]);
+	waitFor(tracer);
+	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
+	EXPECT_EQ(lines, countNames("s", ".rnx"));
+	EXPECT_LT(lines, 5000u);
+}
+
+} // namespace
