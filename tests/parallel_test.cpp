@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -15,6 +16,8 @@
 
 namespace
 {
+
+namespace fs = std::filesystem;
 
 // The tree and 2,000 more files renamed by eight threads end as with one,
 // and print the same lines, whole, only in another order.
@@ -86,6 +89,26 @@ TEST_F(Rename, ParallelRunStoppedBySignalKeepsItsRecord)
 	const size_t lines = static_cast<size_t>(std::count(record.begin(), record.end(), '\n'));
 	EXPECT_EQ(lines, countNames("s", ".rnx"));
 	EXPECT_LT(lines, 5000u);
+}
+
+// With -H each job holds the file it reads besides its folder: under the
+// least descriptors, 64 threads over 40 folders still rename every file.
+TEST_F(Rename, ParallelHeaderRunsWithinFewDescriptors)
+{
+	if (!exists("/usr/bin/prlimit"))
+		GTEST_SKIP() << "prlimit is missing";
+	for (int d = 0; d < 40; d++) {
+		ASSERT_TRUE(fs::create_directories("h/" + std::to_string(d)));
+		fs::copy_file(std::string(HEADER_DATA) + "/07590920.05o",
+			      "h/" + std::to_string(d) + "/07590920.05o");
+	}
+	for (const char *limit : {"--nofile=8:8", "--nofile=12:12"}) {
+		const Result r = runArgv("/usr/bin/prlimit", {"prlimit", limit, orvaneRenamePath, "-n",
+							      "-H", "-j", "64", "-s", "00XXX", "h"});
+		EXPECT_EQ(r.err, "") << limit;
+		EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 40) << limit;
+		EXPECT_EQ(r.status, 0) << limit;
+	}
 }
 
 } // namespace

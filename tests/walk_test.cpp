@@ -324,4 +324,27 @@ TEST_F(Rename, RootsOfTwoFileSystemsAreTwoFolders)
 	EXPECT_EQ(r.status, 0);
 }
 
+// With -H, another file renamed over the one read while it is read: the
+// verdict was the first file's, so neither is renamed.
+TEST_F(Rename, FileChangedWhileItsHeaderIsReadIsLeft)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	ASSERT_TRUE(fs::create_directory("a"));
+	fs::copy_file(std::string(HEADER_DATA) + "/07590920.05o", "a/07590920.05o");
+	make("notes");
+	Stopped run({"-P", fs::canonical("a/07590920.05o"), "-e", "trace=read", "-e",
+		     "inject=read:signal=SIGSTOP:when=1"},
+		    {orvaneRenamePath, "-H", "-s", "00XXX", "a"});
+	ASSERT_TRUE(run.stopped());
+	ASSERT_EQ(rename("notes", "a/07590920.05o"), 0);
+	run.resume();
+	const Result r = run.finish();
+	EXPECT_EQ(r.out, "");
+	EXPECT_EQ(r.err, "a/07590920.05o: not renamed: changed while read\n"
+			 "orvane-rename: 1 file left: 1 changed while read\n");
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(listing(), Lines{"a/07590920.05o: notes"});
+}
+
 } // namespace
