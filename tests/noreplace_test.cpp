@@ -151,4 +151,20 @@ TEST_F(Rename, FallbackNeverPutsBackOverAThirdFile)
 				    "f/abmf0010.16o: third"}));
 }
 
+// A kernel without renameat2 answers ENOSYS: the fallback renames, as where
+// the flag is refused.
+TEST_F(Rename, FallbackWhereTheKernelLacksTheCall)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	make("f/abmf0010.16o");
+	const Result r = runArgv("/usr/bin/strace", {"strace", "-f", "-qq", "-o", "/dev/null", "-E",
+						     noLeakCheck, "-e", "trace=renameat2", "-e",
+						     "inject=renameat2:error=ENOSYS", orvaneRenamePath, "f"});
+	EXPECT_EQ(r.out, "f/abmf0010.16o -> f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(listing(), Lines{"f/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: f/abmf0010.16o"});
+}
+
 } // namespace

@@ -88,6 +88,22 @@ const Case runs[] = {
 	    usageLine,
      .status = 2,
      .after = {"xxxx0010.16o: xxxx0010.16o"}},
+    // a folder whose name only begins with two dots is a folder like any other
+    {.name = "FolderNamedLikeDotDotIsWalked",
+     .files = {"..x/abmf0010.16o"},
+     .args = {"."},
+     .out = "./..x/abmf0010.16o -> ./..x/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     .err = "",
+     .status = 0,
+     .after = {"..x/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: ..x/abmf0010.16o"}},
+    // without the dot before the year a name has no short name's layout
+    {.name = "NoDotBeforeTheYearIsNoCandidate",
+     .files = {"data001_2016", "abmf0010_16o"},
+     .args = {"."},
+     .out = "",
+     .err = "",
+     .status = 0,
+     .after = {"abmf0010_16o: abmf0010_16o", "data001_2016: data001_2016"}},
     // days the year lacks: orvane converts them, the renamer makes no such name
     {.name = "DaysTheYearLacksLeft",
      .files = {"abmf3660.17o", "abmf0000.16o", "abmf3660.16o"},
