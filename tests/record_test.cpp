@@ -160,6 +160,32 @@ TEST_F(Rename, RecordThatCannotBeWrittenGoesOnOnStandardError)
 	check(out.str(), r);
 }
 
+// With -0 a pair cut by a full file goes on on standard error from its old
+// name: the record, both streams together, is every pair once and whole.
+TEST_F(Rename, NulRecordCutMidPairGoesOnFromThatPair)
+{
+	if (!exists("/usr/bin/prlimit"))
+		GTEST_SKIP() << "prlimit is missing";
+	for (const char *n : {"abmf0010.16o", "brux0010.16o", "zimm0010.16o"})
+		make(std::string("w/") + n);
+	const auto pair = [](const std::string &old, const std::string &to) {
+		return "w/" + old + '\0' + "w/" + to + '\0';
+	};
+	const std::string first = pair("abmf0010.16o", "ABMF00GLP_R_20160010000_01D_30S_MO.rnx");
+	const std::string rest = pair("brux0010.16o", "BRUX00BEL_R_20160010000_01D_30S_MO.rnx") +
+				 pair("zimm0010.16o", "ZIMM00CHE_R_20160010000_01D_30S_MO.rnx");
+	const std::string limit = "--fsize=" + std::to_string(first.size() + 20);
+	std::ofstream("record").close();
+	const Result r = runArgvWithStdout(
+	    "/usr/bin/prlimit", {"prlimit", limit, orvaneRenamePath, "-0", "w"}, "record");
+	std::ostringstream out;
+	out << std::ifstream("record").rdbuf();
+	EXPECT_EQ(out.str(), (first + rest).substr(0, first.size() + 20));
+	EXPECT_EQ(r.err, "orvane-rename: write error: File too large; the record goes on below\n" +
+			     rest);
+	EXPECT_EQ(r.status, 1);
+}
+
 // With standard output and standard error on one file, every line is
 // whole, in the order of the walk.
 TEST_F(Rename, RecordAndMessagesInOneFileStayWhole)
