@@ -57,6 +57,42 @@ TEST_F(Rename, ParallelRunEndsAsARunOfOne)
 	ASSERT_EQ(chdir(".."), 0);
 }
 
+// Two threads keep what a run of one keeps: with -n, the names each job gives
+// out, so that a second file taking one is foreseen as left; and files
+// named after the folder that holds them are handled once, after the job
+// there.
+TEST_F(Rename, ParallelRunsKeepWhatARunOfOneKeeps)
+{
+	const Lines names = shortNames(2000);
+	for (const char *copy : {"one", "dry", "named"}) {
+		ASSERT_EQ(mkdir(copy, 0777), 0);
+		ASSERT_EQ(chdir(copy), 0);
+		for (const std::string &n : names)
+			make("big/" + n);
+		for (const char *n : {"c/ABMF0010.16o", "c/abmf0010.16o", "c/brux0010.16o"})
+			make(n);
+		ASSERT_EQ(chdir(".."), 0);
+	}
+	ASSERT_EQ(chdir("one"), 0);
+	const Result one = renamer({"-s", "00XXX", "c", "big"});
+	const Lines oneAfter = listing();
+	EXPECT_NE(one.err.find("exists"), std::string::npos);
+	ASSERT_EQ(chdir("../dry"), 0);
+	const Result dry = renamer({"-n", "-j", "2", "-s", "00XXX", "c", "big"});
+	EXPECT_EQ(sorted(dry.out), sorted(one.out));
+	EXPECT_EQ(sorted(dry.err), sorted(one.err));
+	ASSERT_EQ(chdir("../named"), 0);
+	Lines args = {"-j", "2", "-s", "00XXX", "c", "big"};
+	for (size_t i = names.size() - 200; i < names.size(); i++)
+		args.push_back("big/" + names[i]);
+	const Result named = renamer(args);
+	EXPECT_EQ(sorted(named.out), sorted(one.out));
+	EXPECT_EQ(sorted(named.err), sorted(one.err));
+	EXPECT_EQ(named.status, one.status);
+	EXPECT_EQ(listing(), oneAfter);
+	ASSERT_EQ(chdir(".."), 0);
+}
+
 // SIGTERM to a parallel run whose renames each wait a millisecond, as on a
 // network file system: every rename made is in the record.
 TEST_F(Rename, ParallelRunStoppedBySignalKeepsItsRecord)
