@@ -14,7 +14,9 @@ namespace
 
 const char usageLine[] =
     "usage: orvane-rename [-0Hn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
-    "       orvane-rename -2 [-0n] [-j jobs] path ...\n";
+    "       orvane-rename -2 [-0n] [-j jobs] path ...\n"
+    "       orvane-rename -L listing [-02] [-R | -S] [-s suffix] [-c list]...\n"
+    "       orvane-rename -u record [-0n] path ...\n";
 
 TEST_F(Rename, TreeRenamedInPlaceLeavingWhatOrvaneRefuses)
 {
@@ -386,10 +388,12 @@ const Case runs[] = {
 	    "  -c list     take station names from a list, site log or folder; repeatable\n"
 	    "  -H          read each file's header: check it, and name its sampling rate\n"
 	    "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
+	    "  -L listing  print the renames of the paths listed ('-': standard input), make none\n"
 	    "  -n          change nothing: print what the run would do\n"
 	    "  -R          the data come from a receiver (the default)\n"
 	    "  -S          the data come from a stream\n"
 	    "  -s suffix   monument, receiver, country (as 00ITA) for stations no list names\n"
+	    "  -u record   rename back what the run of this -0 record renamed below its paths\n"
 	    "  -h, --help  print this help and exit\n"
 	    "  --version   print the version and exit\n"
 	    "\n"

@@ -8,11 +8,13 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "name/charclass.h"
 #include "name/orvane.h"
 #include "report/record.h"
 
+static std::optional<std::pair<int, int>> clash(const Options &options, int forward);
 static bool isSuffix(std::string_view text);
 static std::optional<int> readJobs(const char *text);
 static int usage(int status);
@@ -34,7 +36,7 @@ CommandLine readCommandLine(int argc, char **argv)
 
 	opterr = 0;
 	int at = optind;
-	while ((c = getopt_long(argc, argv, "+0nHRSs:c:2j:h", longOptions, NULL)) != -1) {
+	while ((c = getopt_long(argc, argv, "+0nHRSs:c:2j:L:u:h", longOptions, NULL)) != -1) {
 		at = optind;
 		if (forward == 0 && (c == 'R' || c == 'S' || c == 's' || c == 'c' || c == 'H'))
 			forward = c;
@@ -67,6 +69,12 @@ CommandLine readCommandLine(int argc, char **argv)
 		case 'c':
 			options.lists.emplace_back(optarg);
 			break;
+		case 'L':
+			options.listing = optarg;
+			break;
+		case 'u':
+			options.undo = optarg;
+			break;
 		case '2':
 			options.shortening = true;
 			break;
@@ -88,6 +96,10 @@ CommandLine readCommandLine(int argc, char **argv)
 				(void)fprintf(stderr, "%s: option '-c' needs a list\n", program);
 			else if (optopt == 'j')
 				(void)fprintf(stderr, "%s: option '-j' needs a number\n", program);
+			else if (optopt == 'L')
+				(void)fprintf(stderr, "%s: option '-L' needs a listing\n", program);
+			else if (optopt == 'u')
+				(void)fprintf(stderr, "%s: option '-u' needs a record\n", program);
 			else if (optopt != 0)
 				(void)fprintf(stderr, "%s: unknown option '-%c'\n", program,
 					      optopt);
@@ -98,14 +110,37 @@ CommandLine readCommandLine(int argc, char **argv)
 		}
 	}
 	const bool endedByDashes = optind == at + 1 && strcmp(argv[at], "--") == 0;
-	if (options.shortening && forward != 0) {
-		(void)fprintf(stderr, "%s: option '-%c' does not go with '-2'\n", program, forward);
+	if (const auto pair = clash(options, forward)) {
+		(void)fprintf(stderr, "%s: option '-%c' does not go with '-%c'\n", program,
+			      pair->first, pair->second);
 		return line.ending(usage(2));
+	}
+	if (options.listing) {
+		if (optind < argc) {
+			(void)fprintf(stderr, "%s: option '-L' takes no path, not '%s'\n", program,
+				      argv[optind]);
+			return line.ending(usage(2));
+		}
+		return line;
 	}
 	if (optind >= argc || optionAmongPaths(optind, argc, argv, endedByDashes))
 		return line.ending(usage(2));
 	line.paths = std::span<char *const>(argv + optind, argv + argc);
 	return line;
+}
+
+/* An option and the one it does not go with, or nothing: -u takes back a
+ * run as it was made, -L names without reading a file, -2 has no station to
+ * name. */
+static std::optional<std::pair<int, int>> clash(const Options &options, int forward)
+{
+	if (options.undo && (options.listing || options.shortening || forward != 0))
+		return std::pair<int, int>(options.listing ? 'L' : options.shortening ? '2' : forward, 'u');
+	if (options.listing && options.readHeaders)
+		return std::pair<int, int>('H', 'L');
+	if (options.shortening && forward != 0)
+		return std::pair<int, int>(forward, '2');
+	return std::nullopt;
 }
 
 /* Monument and receiver numbers, then a country code: a long name holds
@@ -140,10 +175,12 @@ static int usage(int status)
 	    "  -c list     take station names from a list, site log or folder; repeatable\n"
 	    "  -H          read each file's header: check it, and name its sampling rate\n"
 	    "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
+	    "  -L listing  print the renames of the paths listed ('-': standard input), make none\n"
 	    "  -n          change nothing: print what the run would do\n"
 	    "  -R          the data come from a receiver (the default)\n"
 	    "  -S          the data come from a stream\n"
 	    "  -s suffix   monument, receiver, country (as 00ITA) for stations no list names\n"
+	    "  -u record   rename back what the run of this -0 record renamed below its paths\n"
 	    "  -h, --help  print this help and exit\n"
 	    "  --version   print the version and exit\n"
 	    "\n"
@@ -152,8 +189,10 @@ static int usage(int status)
 
 	(void)fprintf(to,
 		      "usage: %s [-0Hn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
-		      "       %s -2 [-0n] [-j jobs] path ...\n",
-		      program, program);
+		      "       %s -2 [-0n] [-j jobs] path ...\n"
+		      "       %s -L listing [-02] [-R | -S] [-s suffix] [-c list]...\n"
+		      "       %s -u record [-0n] path ...\n",
+		      program, program, program, program);
 	if (status == 0)
 		(void)fputs(lines, to);
 	return fflush(to) != 0 || ferror(to) ? 1 : status;

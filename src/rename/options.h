@@ -15,6 +15,8 @@ struct Options {
 	const char *source = "R";       // -R or -S
 	const char *suffix = nullptr;   // -s
 	std::vector<std::string> lists; // -c
+	const char *listing = nullptr;  // -L: plan from a listing, "-" standard input
+	const char *undo = nullptr;     // -u: the record of the run to undo
 };
 
 #endif

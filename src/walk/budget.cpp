@@ -41,10 +41,12 @@ Budget descriptorBudget(int jobs, bool readsFiles)
 	const std::size_t reserve =
 	    openAtStart() + (limit.rlim_cur >= 64 ? 16 : 2) + (readsFiles ? 1 : 0);
 	const std::size_t spare =
-	    limit.rlim_cur > reserve + 4 ? static_cast<std::size_t>(limit.rlim_cur) - reserve : 4;
+	    limit.rlim_cur > reserve ? static_cast<std::size_t>(limit.rlim_cur) - reserve : 0;
+	// Where the walk's two and a job's cannot all be had, the walk renames
+	// every folder itself.
 	std::size_t waiting = 0;
-	if (jobs > 1)
+	if (jobs > 1 && spare >= 2 + perJob)
 		waiting = std::max<std::size_t>(
 		    std::min(2 * static_cast<std::size_t>(jobs), spare / (2 * perJob)), 1);
-	return {std::max<std::size_t>(spare - std::min(spare, waiting * perJob), 2), waiting};
+	return {std::max<std::size_t>(spare - waiting * perJob, 2), waiting};
 }

@@ -21,7 +21,7 @@ Jobs::Jobs(const Run &run, int workers, const Budget &budget)
 
 void Jobs::add(Renamer &caller, const Place &place, std::shared_ptr<const Listing> listing)
 {
-	Fd fd(fcntl(place.fd, F_DUPFD_CLOEXEC, 0));
+	Fd fd(maxInWork_ > 0 ? fcntl(place.fd, F_DUPFD_CLOEXEC, 0) : -1);
 	if (!fd) {
 		renameHere(caller, place, *listing);
 		return;

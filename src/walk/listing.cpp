@@ -59,26 +59,32 @@ Result<Done> Listing::read(int fd, const Naming &naming, std::span<char> buffer)
 		unsigned short length = 0;
 		for (long at = 0; at < n; at += length) {
 			std::memcpy(&length, buffer.data() + at + 16, sizeof length);
-			unsigned char type = static_cast<unsigned char>(buffer[at + 18]);
+			const auto type = static_cast<unsigned char>(buffer[at + 18]);
 			const char *found = buffer.data() + at + 19;
-			if (isDotOrDotDot(found))
-				continue;
-			int error = 0;
-			if (type == DT_UNKNOWN) {
-				const Result<unsigned char> asked = askType(fd, found);
-				type = asked ? *asked : static_cast<unsigned char>(DT_UNKNOWN);
-				error = asked.error();
-			}
-			if (error != 0 && error != ENOENT) // gone since: nothing to handle
-				add(found, Kind::unexamined, error);
-			else if (error == 0 && type == DT_DIR)
-				add(found, Kind::folder, 0);
-			else if (error == 0 && type == DT_REG && isCandidate(naming, found))
-				add(found, Kind::candidate, 0);
+			if (!isDotOrDotDot(found))
+				take(fd, naming, found, type);
 		}
 	}
 	sort();
 	return Done{};
+}
+
+// An entry kept, by the type the folder gave or, where it gave none, that
+// asked for.
+void Listing::take(int fd, const Naming &naming, const char *found, unsigned char type)
+{
+	int error = 0;
+	if (type == DT_UNKNOWN) {
+		const Result<unsigned char> asked = askType(fd, found);
+		type = asked ? *asked : static_cast<unsigned char>(DT_UNKNOWN);
+		error = asked.error();
+	}
+	if (error != 0 && error != ENOENT) // gone since: nothing to handle
+		add(found, Kind::unexamined, error);
+	else if (error == 0 && type == DT_DIR)
+		add(found, Kind::folder, 0);
+	else if (error == 0 && type == DT_REG && isCandidate(naming, found))
+		add(found, Kind::candidate, 0);
 }
 
 void Listing::add(std::string_view name, Kind kind, int error)
