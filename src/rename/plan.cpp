@@ -41,8 +41,8 @@ Split split(std::string_view path)
 // of new paths, so that a listing of millions of keys stays within a few
 // times its own size.
 struct Move {
-	std::uint32_t path; // index in the listing's paths
 	std::uint64_t at;   // where its new path starts in the buffer
+	std::uint32_t path; // index in the listing's paths
 	std::uint32_t length;
 };
 
@@ -59,15 +59,20 @@ class Plan
 	std::string_view newPath(const Move &m) const { return {buffer_.data() + m.at, m.length}; }
 	bool listed(std::string_view path) const
 	{
-		return std::binary_search(sorted_.begin(), sorted_.end(), path);
+		return std::binary_search(
+		    sorted_.begin(), sorted_.end(), path, [this](const auto &a, const auto &b) {
+			    return text(a) < text(b);
+		    });
 	}
+	std::string_view text(std::uint32_t path) const { return paths_[path]; }
+	static std::string_view text(std::string_view path) { return path; }
 	void name();
 	void findTaken();
 
 	const std::vector<std::string_view> paths_;
 	const Naming &naming_;
 	Record &record_;
-	std::vector<std::string_view> sorted_;
+	std::vector<std::uint32_t> sorted_; // the paths, by index, in byte order
 	std::string buffer_;
 	std::vector<Move> moves_;
 	std::vector<bool> left_; // by move: its new path taken by an earlier path
@@ -76,8 +81,11 @@ class Plan
 
 void Plan::make()
 {
-	sorted_ = paths_;
-	std::sort(sorted_.begin(), sorted_.end());
+	sorted_.resize(paths_.size());
+	for (std::uint32_t i = 0; i < sorted_.size(); i++)
+		sorted_[i] = i;
+	std::sort(sorted_.begin(), sorted_.end(),
+		  [this](std::uint32_t a, std::uint32_t b) { return paths_[a] < paths_[b]; });
 	name();
 	findTaken();
 	auto refused = refused_.begin();
@@ -114,7 +122,7 @@ void Plan::name()
 		}
 		const std::string_view to = nn.name();
 		moves_.push_back(
-		    {i, buffer_.size(), static_cast<std::uint32_t>(path.folder.size() + to.size())});
+		    {buffer_.size(), i, static_cast<std::uint32_t>(path.folder.size() + to.size())});
 		buffer_.append(path.folder).append(to);
 	}
 }

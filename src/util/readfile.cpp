@@ -1,6 +1,7 @@
 #include "util/readfile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,9 @@ Result<std::string> readWhole(int fd)
 {
 	std::string text;
 	std::size_t have = 0;
+	struct stat st;
+	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+		text.resize(static_cast<std::size_t>(st.st_size) + 1);
 	for (;;) {
 		if (text.size() - have < 1 << 16)
 			text.resize(std::max<std::size_t>(2 * text.size(), 1 << 16));
@@ -26,6 +30,8 @@ Result<std::string> readWhole(int fd)
 		have += static_cast<std::size_t>(n);
 	}
 	text.resize(have);
+	if (text.capacity() > have + have / 4)
+		text.shrink_to_fit();
 	return text;
 }
 
