@@ -2,6 +2,8 @@
 // its record (-u), with a run's care: renames made back, every one in a
 // record of its own, and the pairs that cannot go back left with why.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/process.h"
 #include "support/run.h"
 #include "support/tree.h"
 
@@ -155,6 +158,70 @@ TEST_F(Rename, UndoRefusesARecordCutShort)
 	EXPECT_EQ(r.err, "../text: not a record of -0: no NUL in its 59 bytes; nothing renamed back\n");
 	EXPECT_EQ(r.status, 2);
 	EXPECT_EQ(listing(), before);
+}
+
+// The plan carried out by rclone on a store it serves over WebDAV on this
+// machine, sixteen moves at a time, none replacing an object; then the same
+// plan turned round takes them back.
+TEST_F(Rename, PlanCarriedOutByRcloneAndTakenBack)
+{
+	if (!exists("/usr/bin/rclone"))
+		GTEST_SKIP() << "rclone is missing";
+	for (const char *f : {"store/gnss/2016/001/abmf0010.16o", "store/gnss/2016/001/brux0010.16o.gz",
+			      "store/gnss/2016/001/zimm0010.16o",
+			      "store/gnss/2016/001/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx",
+			      "store/gnss/2021/032/zimm032b15.21o"})
+		make(f);
+	write("../rclone.conf", "");
+	int err[2];
+	ASSERT_EQ(pipe2(err, O_CLOEXEC), 0);
+	const pid_t server = launch({"rclone", "--config", "../rclone.conf", "serve", "webdav", "store",
+				     "--addr", "127.0.0.1:0"},
+				    -1, err[1]);
+	close(err[1]);
+	// the server says where it listens once it does
+	std::string url, log;
+	for (char c; url.empty() && read(err[0], &c, 1) == 1;) {
+		log += c;
+		const std::size_t at = log.find("started on http://");
+		if (c == '\n' && at != std::string::npos)
+			url = log.substr(at + 11, log.size() - at - 12);
+	}
+	close(err[0]);
+	ASSERT_FALSE(url.empty()) << log;
+	const std::string remote = ":webdav,url='" + url + "':gnss";
+	const std::string moves =
+	    "xargs -0 -n 2 -P 16 sh -c 'rclone --config ../rclone.conf moveto --ignore-existing "
+	    "\"$0/$1\" \"$0/$2\"' \"" + remote + "\" <../plan";
+	const Result plan = runArgv(
+	    "/bin/sh", {"sh", "-c",
+			"rclone --config ../rclone.conf lsf -R --files-only \"" + remote + "\" | " +
+			    orvaneRenamePath + " -L - -0 >../plan; " + moves});
+	EXPECT_EQ(plan.status, 0) << plan.out;
+	EXPECT_EQ(plan.err, "2016/001/zimm0010.16o: not renamed: "
+			    "2016/001/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx exists\n");
+	EXPECT_EQ(listing(), (Lines{"store/gnss/2016/001/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: "
+				    "store/gnss/2016/001/abmf0010.16o",
+				    "store/gnss/2016/001/BRUX00BEL_R_20160010000_01D_30S_MO.rnx.gz: "
+				    "store/gnss/2016/001/brux0010.16o.gz",
+				    "store/gnss/2016/001/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx: "
+				    "store/gnss/2016/001/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx",
+				    "store/gnss/2016/001/zimm0010.16o: store/gnss/2016/001/zimm0010.16o",
+				    "store/gnss/2021/032/ZIMM00CHE_R_20210320115_15M_01S_MO.rnx: "
+				    "store/gnss/2021/032/zimm032b15.21o"}));
+	const std::string forth = "\"$0/$1\" \"$0/$2\"";
+	std::string back = moves;
+	back.replace(back.find(forth), forth.size(), "\"$0/$2\" \"$0/$1\"");
+	const Result undo = runArgv("/bin/sh", {"sh", "-c", back});
+	EXPECT_EQ(undo.status, 0) << undo.err;
+	kill(server, SIGTERM);
+	waitFor(server);
+	EXPECT_EQ(listing(), (Lines{"store/gnss/2016/001/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx: "
+				    "store/gnss/2016/001/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx",
+				    "store/gnss/2016/001/abmf0010.16o: store/gnss/2016/001/abmf0010.16o",
+				    "store/gnss/2016/001/brux0010.16o.gz: store/gnss/2016/001/brux0010.16o.gz",
+				    "store/gnss/2016/001/zimm0010.16o: store/gnss/2016/001/zimm0010.16o",
+				    "store/gnss/2021/032/zimm032b15.21o: store/gnss/2021/032/zimm032b15.21o"}));
 }
 
 } // namespace
