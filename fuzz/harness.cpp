@@ -18,7 +18,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "orvane.h"
+#include "name/orvane.h"
 
 int orvaneMain(int argc, char **argv);
 

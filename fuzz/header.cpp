@@ -18,8 +18,8 @@
 
 #include <string>
 
-#include "decode.h"
-#include "header.h"
+#include "rinex/decode.h"
+#include "rinex/header.h"
 
 static int file = -1;
 

@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "orvane.h"
-#include "messages.h"
-#include "run.h"
+#include "name/orvane.h"
+#include "support/messages.h"
+#include "support/run.h"
 
 namespace
 {

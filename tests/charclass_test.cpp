@@ -2,8 +2,8 @@
 // do in the C locale; the bytes next to each class must not slip in or out.
 #include <gtest/gtest.h>
 
-#include "messages.h"
-#include "run.h"
+#include "support/messages.h"
+#include "support/run.h"
 
 namespace
 {

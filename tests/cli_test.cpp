@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "messages.h"
-#include "run.h"
+#include "support/messages.h"
+#include "support/run.h"
 
 namespace
 {

@@ -12,8 +12,8 @@
 #include <set>
 #include <sstream>
 
-#include "folder.h"
-#include "run.h"
+#include "support/folder.h"
+#include "support/run.h"
 
 namespace
 {

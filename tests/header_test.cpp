@@ -13,11 +13,11 @@
 #include <map>
 #include <sstream>
 
-#include "decode.h"
-#include "folder.h"
-#include "header.h"
+#include "rinex/decode.h"
+#include "rinex/header.h"
 #include "headercases.h"
-#include "run.h"
+#include "support/folder.h"
+#include "support/run.h"
 
 namespace
 {

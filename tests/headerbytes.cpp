@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "headercases.h"
-#include "run.h"
+#include "support/run.h"
 
 namespace
 {

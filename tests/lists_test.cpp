@@ -17,10 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "folder.h"
-#include "lists.h"
-#include "orvane.h"
-#include "run.h"
+#include "support/folder.h"
+#include "name/catalogue.h"
+#include "stations/listread.h"
+#include "stations/lists.h"
+#include "name/orvane.h"
+#include "support/run.h"
 
 namespace
 {
@@ -312,10 +314,11 @@ std::vector<std::string> readInChild(const Row &row)
 	const pid_t pid = fork();
 	if (pid == 0) {
 		dup2(open("stderr", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-		const int status = readStationLists(row.lists) ? 0 : 2;
+		ListedNames names;
+		const int status = readStationLists(row.lists, names) ? 0 : 2;
 		std::string found;
 		for (const std::string &code : codes) {
-			const char *name = listedName(code.c_str());
+			const char *name = listedName(names, code.c_str());
 			found += (found.empty() ? "" : " ") + code + "=" + (name ? name : "-");
 		}
 		std::ofstream("report") << status << '\n' << found << '\n';
@@ -403,7 +406,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, Runs, ::testing::ValuesIn(runs), nameOf<RunRow>);
 
 TEST(Catalogue, IndexAnswersAsTheScan)
 {
-	indexCatalogue();
 	std::vector<std::string> codes = {"", "a", "abm", "END", "xxxx", "ab\x01z"};
 	for (size_t i = 0; i < staRows; i++) {
 		const std::string code = staName[2 * i];
@@ -432,11 +434,12 @@ TEST(LargeList, EveryNameFound)
 	}
 	std::ofstream(path) << list;
 
-	const bool read = readStationLists({path});
+	ListedNames names;
+	const bool read = readStationLists({path}, names);
 	unlink(path);
 	ASSERT_TRUE(read);
 	for (const std::string &code : codes) {
-		const char *name = listedName(code.c_str());
+		const char *name = listedName(names, code.c_str());
 		ASSERT_NE(name, nullptr) << code;
 		ASSERT_EQ(name, code + "00DEU");
 	}

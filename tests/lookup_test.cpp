@@ -2,7 +2,7 @@
 // itself, or NULL.
 #include <gtest/gtest.h>
 
-#include "orvane.h"
+#include "name/orvane.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 #include <regex>
 #include <sstream>
 
-#include "run.h"
+#include "support/run.h"
 
 namespace
 {

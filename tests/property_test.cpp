@@ -11,9 +11,9 @@
 #include <regex>
 #include <thread>
 
-#include "orvane.h"
-#include "messages.h"
-#include "run.h"
+#include "name/orvane.h"
+#include "support/messages.h"
+#include "support/run.h"
 
 namespace
 {

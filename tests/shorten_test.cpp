@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "orvane.h"
+#include "name/orvane.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "run.h"
+#include "support/run.h"
 
 namespace
 {

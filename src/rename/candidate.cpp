@@ -1,0 +1,80 @@
+// A candidate's rename: its new name, with -H its header, and the rename
+// without replacing, or with -n what that would meet.
+#include <cerrno>
+#include <cstring>
+#include <variant>
+
+#include "name/names.h"
+#include "rename/forecast.h"
+#include "rename/headercheck.h"
+#include "rename/noreplace.h"
+#include "rename/options.h"
+#include "rename/renamer.h"
+#include "report/record.h"
+#include "report/stop.h"
+#include "rinex/header.h"
+
+Renamer::Renamer(const Run &run) : run_(run) {}
+
+Renamer::~Renamer() = default;
+
+void Renamer::candidate(const Place &place, const char *name)
+{
+	if (place.handled != nullptr && !place.handled->insert(name).second)
+		return;
+	Record &record = run_.record;
+	NewName nn = newName(run_.naming, name);
+	if (!nn) {
+		record.left(place.prefix, name, nn.why());
+		return;
+	}
+	if (stopping())
+		return;
+	if (run_.options.readHeaders) {
+		if (!reader_)
+			reader_ = std::make_unique<HeaderReader>();
+		auto header = readHeader(*reader_, place, name);
+		if (const auto *left = std::get_if<NotRenamed>(&header)) {
+			record.left(place.prefix, name, *left);
+			return;
+		}
+		nn = newName(run_.naming, name, std::get<std::string>(header));
+	}
+	const Result<Moved> moved = run_.options.dryRun
+					? foresee(place, name, nn.name())
+					: run_.noReplace.move(place, name, nn.name());
+	if (moved && *moved == Moved::renamed)
+		record.rename(place.prefix, name, nn.name());
+	else if (moved.error() == EEXIST)
+		record.exists(place.prefix, name, nn.name());
+	else if (!moved)
+		record.left(place.prefix, name, {std::strerror(moved.error())});
+}
+
+void Renamer::entry(const Place &place, const Listing &listing, const Listing::Entry &entry)
+{
+	const char *name = listing.name(entry);
+	if (entry.kind == Listing::Kind::candidate) {
+		candidate(place, name);
+		return;
+	}
+	const char *reason = std::strerror(entry.error);
+	if (isCandidate(run_.naming, name))
+		run_.record.left(place.prefix, name, {reason});
+	else
+		run_.record.report(place.prefix, name, "not walked", reason);
+}
+
+void Renamer::folder(const Place &place, const Listing &listing)
+{
+	Names given;
+	Place here = place;
+	if (run_.options.dryRun && here.given == nullptr)
+		here.given = &given;
+	for (const Listing::Entry &e : listing.entries()) {
+		if (stopping())
+			return;
+		if (e.kind != Listing::Kind::folder)
+			entry(here, listing, e);
+	}
+}

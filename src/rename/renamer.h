@@ -1,0 +1,52 @@
+// The rename of each candidate in its folder, or with -n what the run would
+// meet there; one renamer a thread.
+#ifndef ORVANE_RENAMER_H
+#define ORVANE_RENAMER_H
+
+#include <memory>
+
+#include "walk/listing.h"
+#include "walk/place.h"
+
+struct Options;
+struct Naming;
+class Record;
+class NoReplace;
+class HeaderReader;
+
+// What the whole run shares: what it was asked, how names are made, the
+// record, and what the renames learnt of the file systems.
+struct Run {
+	const Options &options;
+	const Naming &naming;
+	Record &record;
+	NoReplace &noReplace;
+};
+
+class Renamer
+{
+      public:
+	explicit Renamer(const Run &run);
+	~Renamer();
+	Renamer(const Renamer &) = delete;
+	Renamer &operator=(const Renamer &) = delete;
+
+	const Run &run() const { return run_; }
+
+	// One entry is one candidate, handled where a PATH first reaches it.
+	void candidate(const Place &place, const char *name);
+
+	// An entry of a listing that is no folder: a candidate, or one whose
+	// type could not be told, reported as a candidate or a folder by its
+	// name.
+	void entry(const Place &place, const Listing &listing, const Listing::Entry &entry);
+
+	// The folder's candidates and unexamined entries, in their order.
+	void folder(const Place &place, const Listing &listing);
+
+      private:
+	const Run &run_;
+	std::unique_ptr<HeaderReader> reader_; // for -H, made at its first use
+};
+
+#endif

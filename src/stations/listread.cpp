@@ -1,0 +1,148 @@
+// The text of a list's file, its lines and names, and how messages show it.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "name/charclass.h"
+#include "stations/listread.h"
+#include "name/stationcode.h"
+
+// Into a buffer of the head's size, then of the most that may be read: the
+// pages never written are never held, and only a head is ever copied.
+void FileText::readTo(size_t n)
+{
+	n = std::min(n, listLimit + 1);
+	if (n > room_) {
+		const size_t room = n <= headSize ? headSize : listLimit + 1;
+		auto bytes = std::make_unique_for_overwrite<char[]>(room);
+		std::copy_n(bytes_.get(), size_, bytes.get());
+		bytes_ = std::move(bytes);
+		room_ = room;
+	}
+	while (size_ < n && !whole_ && error_ == 0) {
+		const ssize_t got = ::read(fd_, bytes_.get() + size_, room_ - size_);
+		if (got > 0)
+			size_ += static_cast<size_t>(got);
+		else if (got == 0)
+			whole_ = true;
+		else if (errno != EINTR)
+			error_ = errno;
+	}
+}
+
+// One byte past the limit tells a pipe or a device that goes on.
+void FileText::readAll()
+{
+	struct stat st {
+	};
+	if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) &&
+	    static_cast<uintmax_t>(st.st_size) > listLimit)
+		large_ = true;
+	else
+		readTo(listLimit + 1);
+}
+
+std::string_view headOf(std::string_view text, bool whole)
+{
+	if (whole && text.size() <= headSize)
+		return text;
+	const size_t eol = text.substr(0, headSize).rfind('\n');
+	return eol == std::string_view::npos ? std::string_view() : text.substr(0, eol + 1);
+}
+
+std::string_view withoutByteOrderMark(std::string_view text)
+{
+	return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
+
+// Standard error is not buffered: one write makes the line.
+void tell(const std::string &line)
+{
+	const std::string whole = line + '\n';
+	(void)fwrite(whole.data(), 1, whole.size(), stderr);
+}
+
+void tellNotRead(std::string_view file, int error)
+{
+	tell(std::string(file) + ": not read: " + strerror(error));
+}
+
+std::string notRead(const FileText &read)
+{
+	return read.tooLarge() ? "not read: larger than 64 MiB"
+			       : std::string("not read: ") + strerror(read.error());
+}
+
+void tellNotRead(std::string_view file, const FileText &read)
+{
+	tell(std::string(file) + ": " + notRead(read));
+}
+
+
+// A text that ends in a newline has no empty line after it.
+bool Lines::next()
+{
+	if (rest_.empty())
+		return false;
+	const size_t eol = rest_.find('\n');
+	line_ = rest_.substr(0, eol);
+	rest_.remove_prefix(eol == std::string_view::npos ? rest_.size() : eol + 1);
+	if (line_.ends_with('\r'))
+		line_.remove_suffix(1);
+	number_++;
+	return true;
+}
+
+bool isBlank(char c)
+{
+	return c == ' ' || c == '\t';
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+	while (!text.empty() && isBlank(text.front()))
+		text.remove_prefix(1);
+	while (!text.empty() && isBlank(text.back()))
+		text.remove_suffix(1);
+	return text;
+}
+
+bool isStationName(std::string_view text)
+{
+	const std::string_view s = text;
+	return s.size() == 9 && isLetterOrDigit(s[0]) && isLetterOrDigit(s[1]) &&
+	       isLetterOrDigit(s[2]) && isLetterOrDigit(s[3]) && isDigit(s[4]) && isDigit(s[5]) &&
+	       isUpper(s[6]) && isUpper(s[7]) && isUpper(s[8]);
+}
+
+std::string at(const Where &where)
+{
+	if (where.line == 0)
+		return std::string(where.file) + ": ";
+	return std::string(where.file) + ":" + std::to_string(where.line) + ": ";
+}
+
+Listed listedAs(std::string_view text, const Where &where)
+{
+	Listed n;
+	text.copy(n.found.data(), 9);
+	n.name = n.found;
+	for (size_t i = 0; i < 4; i++)
+		n.name[i] = toLower(n.name[i]);
+	n.where = where;
+	return n;
+}
+
+uint32_t keyOf(const Listed &n)
+{
+	return codeWord(n.name.data());
+}
+
+bool sameName(const Listed &a, const Listed &b)
+{
+	return a.name == b.name;
+}

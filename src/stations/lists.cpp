@@ -1,0 +1,116 @@
+// Station lists (-c): what ties them together. Every list is read, and every
+// doubt about a name settled, before the first file is renamed: a run that
+// stops on a bad list has changed nothing. The names are then looked up once
+// per file, by the four bytes of the station code as one key.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <new>
+
+#include "stations/lists.h"
+#include "stations/listread.h"
+#include "name/stationcode.h"
+
+namespace
+{
+
+// A folder is known by opening it as one; anything else is read as a file,
+// pipes included, whatever its name: a site log by its content, else a text
+// list.
+bool readList(const std::string &path, ListedNames &names)
+{
+	Fd fd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+	if (fd)
+		return names.readBefore(fd.get()) ||
+		       readLogFolder(std::move(fd), names.keep(path), names);
+	if (errno == ENOTDIR)
+		fd = Fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+	if (!fd) {
+		tellNotRead(path, errno);
+		return false;
+	}
+	if (names.readBefore(fd.get()))
+		return true;
+	FileText read(fd.get());
+	read.readAll();
+	if (read.failed()) {
+		tellNotRead(path, read);
+		return false;
+	}
+	const std::string_view file = names.keep(path);
+	const LogName log = readSiteLog(read, file, false);
+	switch (log.outcome) {
+	case LogName::named:
+		return names.add(log.listed);
+	case LogName::notALog:
+		return readTextList({file, withoutByteOrderMark(read.text())}, names);
+	default:
+		tell(at(log.where) + log.message);
+		return false;
+	}
+}
+
+} // namespace
+
+// Every list is read, whatever the others hold, so that one run tells every
+// list that is refused and every conflict between them.
+bool readStationLists(const std::vector<std::string> &paths, ListedNames &names)
+{
+	bool sound = true;
+	for (const std::string &path : paths) {
+		try {
+			sound &= readList(path, names);
+		} catch (const std::bad_alloc &) {
+			tellNotRead(path, ENOMEM);
+			sound = false;
+		}
+	}
+	return sound;
+}
+
+const char *listedName(const ListedNames &names, const char *code)
+{
+	const Listed *n = hasFourBytes(code) ? names.find(codeWord(code)) : nullptr;
+	return n != nullptr ? n->name.data() : nullptr;
+}
+
+void tellConflict(const Listed &later, const Listed &earlier)
+{
+	tell(at(later.where) + "'" + std::string(later.found.data()) + "' conflicts with '" +
+	     std::string(earlier.found.data()) + "' of " + std::string(earlier.where.file) + ":" +
+	     std::to_string(earlier.where.line));
+}
+
+const Listed *ListedNames::find(uint32_t key) const
+{
+	const auto found = names_.find(key);
+	return found != names_.end() ? &found->second : nullptr;
+}
+
+const Listed *ListedNames::clash(const Listed &n) const
+{
+	const Listed *had = find(keyOf(n));
+	return had != nullptr && !sameName(*had, n) ? had : nullptr;
+}
+
+bool ListedNames::add(const Listed &n)
+{
+	const auto [had, added] = names_.try_emplace(keyOf(n), n);
+	if (added || sameName(had->second, n))
+		return true;
+	tellConflict(n, had->second);
+	return false;
+}
+
+std::string_view ListedNames::keep(std::string_view path)
+{
+	return paths_.emplace_back(path);
+}
+
+bool ListedNames::readBefore(int fd)
+{
+	struct stat st {
+	};
+	return fstat(fd, &st) == 0 && !read_.emplace(st.st_dev, st.st_ino).second;
+}

@@ -1,0 +1,341 @@
+// A folder of site logs, as networks keep them: every site log below it, at
+// any depth and whatever its name, and for a station whose logs disagree, as
+// where its country code changed, the latest log's name.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "name/charclass.h"
+#include "stations/listread.h"
+
+namespace
+{
+
+// A log that gave a name, and its date: that of its file name, else the one
+// it was prepared on, else 0.
+struct Log {
+	Listed listed;
+	uint32_t date = 0;
+};
+
+struct Entry {
+	std::string name;
+	unsigned char type = DT_UNKNOWN;
+};
+
+// A folder's entries in byte order of their names, so that every file system
+// gives the same messages.
+struct Listing {
+	std::vector<Entry> entries;
+	int error = 0;
+};
+
+Listing list(int dir)
+{
+	Listing listing;
+	const int copy = fcntl(dir, F_DUPFD_CLOEXEC, 0);
+	DIR *d = copy >= 0 ? fdopendir(copy) : nullptr;
+	if (d == nullptr) {
+		listing.error = errno;
+		if (copy >= 0)
+			close(copy);
+		return listing;
+	}
+	for (;;) {
+		errno = 0;
+		const dirent *e = readdir(d);
+		if (e == nullptr)
+			break;
+		const std::string_view name = e->d_name;
+		if (name != "." && name != "..")
+			listing.entries.push_back({e->d_name, e->d_type});
+	}
+	listing.error = errno;
+	(void)closedir(d);
+	std::ranges::sort(listing.entries, {}, &Entry::name);
+	return listing;
+}
+
+// ssssmrccc_YYYYMMDD.log, ssss_YYYYMMDD.log before that, or another
+// extension: the eight digits after the last '_', then the end or a dot.
+uint32_t dateOfName(std::string_view name)
+{
+	const size_t underscore = name.rfind('_');
+	if (underscore == std::string_view::npos)
+		return 0;
+	const std::string_view rest = name.substr(underscore + 1);
+	if (rest.size() < 8 || (rest.size() > 8 && rest[8] != '.'))
+		return 0;
+	uint32_t date = 0;
+	for (const char c : rest.substr(0, 8)) {
+		if (!isDigit(c))
+			return 0;
+		date = date * 10 + static_cast<uint32_t>(c - '0');
+	}
+	return date;
+}
+
+// A station's logs, in the order of the walk.
+using Station = std::vector<const Log *>;
+
+// The stations in the order of their first logs.
+std::vector<Station> byStation(const std::vector<Log> &logs)
+{
+	std::vector<Station> stations;
+	std::unordered_map<uint32_t, size_t> index;
+	for (const Log &log : logs) {
+		const auto [station, added] = index.try_emplace(keyOf(log.listed), stations.size());
+		if (added)
+			stations.emplace_back();
+		stations[station->second].push_back(&log);
+	}
+	return stations;
+}
+
+// A log without a date among logs of two names: no order can be told. The
+// first log of another name than it is named with it, the later of the two
+// in the walk first.
+void tellUndated(const Station &logs, const Log *undated)
+{
+	const auto other = std::ranges::find_if(
+	    logs, [&](const Log *log) { return !sameName(log->listed, undated->listed); });
+	if (other == logs.end())
+		return;
+	if (*other > undated)
+		tellConflict((*other)->listed, undated->listed);
+	else
+		tellConflict(undated->listed, (*other)->listed);
+}
+
+// The log that names the station: the first, when all agree; else the one
+// of the latest date, which two names may not share. nullptr after a message
+// when the dates cannot decide.
+const Log *latest(const Station &logs)
+{
+	const Listed &first = logs.front()->listed;
+	if (std::ranges::all_of(logs, [&](const Log *log) { return sameName(log->listed, first); }))
+		return logs.front();
+	const auto undated =
+	    std::ranges::find_if(logs, [](const Log *log) { return log->date == 0; });
+	if (undated != logs.end()) {
+		tellUndated(logs, *undated);
+		return nullptr;
+	}
+	const auto best = std::ranges::max_element(
+	    logs, [](const Log *a, const Log *b) { return a->date < b->date; });
+	const auto rival = std::find_if(best + 1, logs.end(), [&](const Log *log) {
+		return log->date == (*best)->date && !sameName(log->listed, (*best)->listed);
+	});
+	if (rival != logs.end()) {
+		tellConflict((*rival)->listed, (*best)->listed);
+		return nullptr;
+	}
+	return *best;
+}
+
+void tellSuperseded(const Log &log, const Log &winner)
+{
+	const Listed &n = log.listed;
+	const Listed &w = winner.listed;
+	tell(at(n.where) + "note: '" + std::string(n.found.data()) + "' superseded by '" +
+	     std::string(w.found.data()) + "' of " + std::string(w.where.file) + ":" +
+	     std::to_string(w.where.line));
+}
+
+// The walk below one folder named with -c, and what it found.
+class LogFolder
+{
+      public:
+	LogFolder(std::string_view path, ListedNames &names) : path_(path), names_(names) {}
+
+	// Depth first, each folder's entries in byte order; a folder stays open
+	// while the walk is below it. Links are not followed; a folder read
+	// before, by another list or through a mount met twice, is not read
+	// again.
+	void walk(Fd top)
+	{
+		std::vector<Frame> open;
+		push(open, std::move(top), std::string(path_));
+		while (!open.empty()) {
+			Frame &f = open.back();
+			if (f.next == f.entries.size()) {
+				open.pop_back();
+				continue;
+			}
+			const Entry &e = f.entries[f.next++];
+			const int dir = f.dir.get();
+			std::string path = f.prefix + e.name;
+			switch (typeOf(dir, e, path)) {
+			case DT_DIR: {
+				Fd below(openat(dir, e.name.c_str(),
+						O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+				if (!below)
+					refuse(path, errno);
+				else if (!names_.readBefore(below.get()))
+					push(open, std::move(below), std::move(path));
+				break;
+			}
+			case DT_REG:
+				readFile(dir, e.name, path);
+				break;
+			default:
+				break;
+			}
+		}
+	}
+
+	// The names once the walk is over: the version 1 logs counted, a name
+	// for each station, every conflict told, and the notes of names given up
+	// only when there is none.
+	bool finish()
+	{
+		tellVersionOne();
+		bool conflicts = false;
+		std::unordered_map<uint32_t, const Log *> winnerOf;
+		for (const Station &station : byStation(logs_)) {
+			const Log *w = latest(station);
+			const Listed *had = w != nullptr ? names_.clash(w->listed) : nullptr;
+			if (had != nullptr)
+				tellConflict(w->listed, *had);
+			if (w == nullptr || had != nullptr)
+				conflicts = true;
+			else
+				winnerOf.emplace(keyOf(w->listed), w);
+		}
+		if (refused_)
+			return false;
+		for (const Log &log : logs_) {
+			const auto w = winnerOf.find(keyOf(log.listed));
+			if (w == winnerOf.end())
+				continue;
+			if (!conflicts && !sameName(log.listed, w->second->listed))
+				tellSuperseded(log, *w->second);
+			if (w->second == &log)
+				(void)names_.add(log.listed);
+		}
+		if (logs_.empty()) {
+			tell(std::string(path_) + ": no site logs");
+			return false;
+		}
+		return !conflicts;
+	}
+
+      private:
+	// A folder in the walk, and the next of its entries.
+	struct Frame {
+		Fd dir;
+		std::string prefix; // its path and '/'
+		std::vector<Entry> entries;
+		size_t next = 0;
+	};
+
+	void push(std::vector<Frame> &open, Fd dir, std::string shown)
+	{
+		Listing listing = list(dir.get());
+		if (listing.error != 0) {
+			refuse(shown, listing.error);
+			return;
+		}
+		if (!shown.ends_with('/'))
+			shown += '/';
+		open.push_back({std::move(dir), std::move(shown), std::move(listing.entries)});
+	}
+
+	// DT_DIR, DT_REG or another, asked of the file system where the listing
+	// does not say.
+	unsigned char typeOf(int dir, const Entry &e, const std::string &path)
+	{
+		if (e.type != DT_UNKNOWN)
+			return e.type;
+		struct stat st {
+		};
+		if (fstatat(dir, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+			refuse(path, errno);
+			return DT_UNKNOWN;
+		}
+		return S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+	}
+
+	// Opened without following a link, or waiting on a pipe, put in its
+	// place since the listing; what is no regular file then is passed over.
+	void readFile(int dir, const std::string &name, const std::string &path)
+	{
+		const Fd fd(openat(dir, name.c_str(),
+				   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+		struct stat st {
+		};
+		if (!fd) {
+			refuse(path, errno);
+			return;
+		}
+		if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+			return;
+		const uint32_t named = dateOfName(name);
+		FileText read(fd.get());
+		LogName log = readSiteLog(read, path, named == 0);
+		switch (log.outcome) {
+		case LogName::named:
+			log.listed.where.file = names_.keep(path);
+			logs_.push_back({log.listed, named != 0 ? named : log.prepared});
+			break;
+		case LogName::versionOne:
+			if (versionOne_++ == 0)
+				firstVersionOne_ = path;
+			break;
+		case LogName::disagree:
+			tell(at(log.where) + "note: skipped: " + log.message);
+			break;
+		case LogName::refused:
+			tell(at(log.where) + log.message);
+			refused_ = true;
+			break;
+		default:
+			break;
+		}
+	}
+
+	void refuse(const std::string &path, int error)
+	{
+		tellNotRead(path, error);
+		refused_ = true;
+	}
+
+	void tellVersionOne() const
+	{
+		const std::string folder(path_);
+		if (versionOne_ == 1)
+			tell(folder +
+			     ": 1 site log names no nine-character station (version 1), "
+			     "skipped: " +
+			     firstVersionOne_);
+		else if (versionOne_ > 1)
+			tell(folder + ": " + std::to_string(versionOne_) +
+			     " site logs name no nine-character station (version 1), skipped; the "
+			     "first: " +
+			     firstVersionOne_);
+	}
+
+	std::string_view path_;
+	ListedNames &names_;
+	std::vector<Log> logs_;
+	size_t versionOne_ = 0;
+	std::string firstVersionOne_;
+	bool refused_ = false;
+};
+
+} // namespace
+
+bool readLogFolder(Fd dir, std::string_view path, ListedNames &names)
+{
+	LogFolder folder(path, names);
+	folder.walk(std::move(dir));
+	return folder.finish();
+}
