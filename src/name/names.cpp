@@ -44,10 +44,11 @@ struct Stem {
 
 // The conversion takes days 000 to 366 of any year, as orvane does; a long
 // name is only made for a day the year has.
-bool isDayOfYear(int year, int day)
+bool isDayOfYear(const LongName &ln)
 {
+	const int year = ln.century * 100 + ln.year;
 	const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-	return day >= 1 && day <= (leap ? 366 : 365);
+	return ln.day >= 1 && ln.day <= (leap ? 366 : 365);
 }
 
 } // namespace
@@ -106,7 +107,7 @@ NewName newName(const Naming &naming, std::string_view name, std::string_view fr
 			nn.why_.reason = message.substr(0, message.find("..."));
 			return nn;
 		}
-		if (!isDayOfYear(ln.century * 100 + ln.year, ln.day)) {
+		if (!isDayOfYear(ln)) {
 			nn.why_ = {std::to_string(ln.century * 100 + ln.year) + " has no day " +
 				       std::string(stem.view().substr(4, 3)),
 				   "no such day"};
