@@ -59,13 +59,11 @@ class Plan
 	std::string_view newPath(const Move &m) const { return {buffer_.data() + m.at, m.length}; }
 	bool listed(std::string_view path) const
 	{
-		return std::binary_search(
-		    sorted_.begin(), sorted_.end(), path, [this](const auto &a, const auto &b) {
-			    return text(a) < text(b);
-		    });
+		const auto at = std::lower_bound(
+		    sorted_.begin(), sorted_.end(), path,
+		    [this](std::uint32_t a, std::string_view b) { return paths_[a] < b; });
+		return at != sorted_.end() && paths_[*at] == path;
 	}
-	std::string_view text(std::uint32_t path) const { return paths_[path]; }
-	static std::string_view text(std::string_view path) { return path; }
 	void name();
 	void findTaken();
 
@@ -135,7 +133,8 @@ void Plan::findTaken()
 	for (std::uint32_t i = 0; i < order.size(); i++)
 		order[i] = i;
 	std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-		const std::string_view x = newPath(moves_[a]), y = newPath(moves_[b]);
+		const std::string_view x = newPath(moves_[a]);
+		const std::string_view y = newPath(moves_[b]);
 		if (x != y)
 			return x < y;
 		return paths_[moves_[a].path] < paths_[moves_[b].path];

@@ -153,7 +153,8 @@ void Undo::pair(const Pair &p)
 // Only what is no folder goes back: the run renamed no folder.
 Result<Moved> Undo::move(const Place &place, const InFolder &f)
 {
-	const std::string to(f.to), old(f.old);
+	const std::string to(f.to);
+	const std::string old(f.old);
 	struct stat st;
 	if (fstatat(place.fd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
 		return Result<Moved>::fromErrno();
