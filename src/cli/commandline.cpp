@@ -3,6 +3,8 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -114,22 +116,31 @@ static bool take(Options &options, int c, const char *arg)
 	return true;
 }
 
+/* What an option takes, for the message that it is missing; or NULL. */
+static const char *argumentOf(int option)
+{
+	switch (option) {
+	case 's':
+		return "a suffix";
+	case 'c':
+		return "a list";
+	case 'j':
+		return "a number";
+	case 'L':
+		return "a listing";
+	case 'u':
+		return "a record";
+	default:
+		return NULL;
+	}
+}
+
 /* An unknown option, or one without the argument it takes. */
 static void sayMistake(char **argv)
 {
-	static const struct {
-		char option;
-		const char *argument;
-	} needs[] = {
-	    {'s', "a suffix"}, {'c', "a list"}, {'j', "a number"}, {'L', "a listing"}, {'u', "a record"},
-	};
-	for (const auto &n : needs)
-		if (optopt == n.option) {
-			(void)fprintf(stderr, "%s: option '-%c' needs %s\n", program, n.option,
-				      n.argument);
-			return;
-		}
-	if (optopt != 0)
+	if (const char *argument = argumentOf(optopt))
+		(void)fprintf(stderr, "%s: option '-%c' needs %s\n", program, optopt, argument);
+	else if (optopt != 0)
 		(void)fprintf(stderr, "%s: unknown option '-%c'\n", program, optopt);
 	else
 		(void)fprintf(stderr, "%s: unknown option '%s'\n", program, argv[optind - 1]);
@@ -232,11 +243,12 @@ static bool optionAmongPaths(std::span<char *const> paths, bool endedByDashes)
 {
 	if (endedByDashes)
 		return false;
-	for (const char *path : paths.subspan(1))
-		if (path[0] == '-') {
-			(void)fprintf(stderr, "%s: option '%s' after a path: options come first\n",
-				      program, path);
-			return true;
-		}
-	return false;
+	const auto rest = paths.subspan(1);
+	const auto option =
+	    std::find_if(rest.begin(), rest.end(), [](const char *path) { return path[0] == '-'; });
+	if (option == rest.end())
+		return false;
+	(void)fprintf(stderr, "%s: option '%s' after a path: options come first\n", program,
+		      *option);
+	return true;
 }

@@ -64,7 +64,7 @@ class Plan
 		    [this](std::uint32_t a, std::string_view b) { return paths_[a] < b; });
 		return at != sorted_.end() && paths_[*at] == path;
 	}
-	void name();
+	void namePaths();
 	void findTaken();
 
 	const std::vector<std::string_view> paths_;
@@ -84,7 +84,7 @@ void Plan::make()
 		sorted_[i] = i;
 	std::sort(sorted_.begin(), sorted_.end(),
 		  [this](std::uint32_t a, std::uint32_t b) { return paths_[a] < paths_[b]; });
-	name();
+	namePaths();
 	findTaken();
 	auto refused = refused_.begin();
 	for (std::size_t i = 0; i < moves_.size() || refused != refused_.end();) {
@@ -106,7 +106,7 @@ void Plan::make()
 }
 
 // Every candidate's new path, or why it has none.
-void Plan::name()
+void Plan::namePaths()
 {
 	for (std::uint32_t i = 0; i < paths_.size(); i++) {
 		const Split path = split(paths_[i]);

@@ -28,7 +28,8 @@ void refuse(std::string_view file, const std::string &why)
 
 // A pair's folder, with its slash, and its names there.
 struct InFolder {
-	std::string_view folder, old, to;
+	std::string_view folder; // cppcheck-suppress unusedStructMember
+	std::string_view old, to;
 };
 
 std::optional<InFolder> inFolder(const Pair &p)
