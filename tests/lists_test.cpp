@@ -19,7 +19,7 @@
 
 #include "folder.h"
 #include "name/catalogue.h"
-#include "stations/listread.h"
+#include "stations/listednames.h"
 #include "stations/lists.h"
 #include "name/orvane.h"
 #include "run.h"

@@ -9,7 +9,7 @@
 #include "rename/renamer.h"
 #include "report/record.h"
 #include "report/stop.h"
-#include "stations/listread.h"
+#include "stations/listednames.h"
 #include "stations/lists.h"
 #include "walk/budget.h"
 #include "walk/jobs.h"

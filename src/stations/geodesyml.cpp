@@ -1,13 +1,18 @@
 // GeodesyML, the XML form of a site log that metadata portals export, read
 // with expat: the station's name is that of its siteIdentification.
+#include "stations/geodesyml.h"
+
 #include <expat.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <optional>
 #include <vector>
 
-#include "stations/geodesyml.h"
+#include "stations/listtext.h"
+#include "stations/logdate.h"
+#include "util/text.h"
 
 namespace
 {

@@ -1,20 +1,25 @@
 // A folder of site logs, as networks keep them: every site log below it, at
 // any depth and whatever its name, and for a station whose logs disagree, as
 // where its country code changed, the latest log's name.
+#include "stations/logfolder.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "name/charclass.h"
-#include "stations/listread.h"
+#include "stations/listednames.h"
+#include "stations/listtext.h"
+#include "stations/logdate.h"
+#include "stations/sitelog.h"
+#include "util/folderentries.h"
 
 namespace
 {
@@ -26,61 +31,28 @@ struct Log {
 	uint32_t date = 0;
 };
 
+// An entry of a folder: DT_DIR, DT_REG or another type, or the error that
+// kept its type from being told.
 struct Entry {
 	std::string name;
 	unsigned char type = DT_UNKNOWN;
+	int error = 0;
 };
 
 // A folder's entries in byte order of their names, so that every file system
 // gives the same messages.
-struct Listing {
+Result<std::vector<Entry>> entriesOf(int dir)
+{
+	std::array<char, 1 << 15> buffer;
 	std::vector<Entry> entries;
-	int error = 0;
-};
-
-Listing list(int dir)
-{
-	Listing listing;
-	const int copy = fcntl(dir, F_DUPFD_CLOEXEC, 0);
-	DIR *d = copy >= 0 ? fdopendir(copy) : nullptr;
-	if (d == nullptr) {
-		listing.error = errno;
-		if (copy >= 0)
-			close(copy);
-		return listing;
-	}
-	for (;;) {
-		errno = 0;
-		const dirent *e = readdir(d);
-		if (e == nullptr)
-			break;
-		const std::string_view name = e->d_name;
-		if (name != "." && name != "..")
-			listing.entries.push_back({e->d_name, e->d_type});
-	}
-	listing.error = errno;
-	(void)closedir(d);
-	std::ranges::sort(listing.entries, {}, &Entry::name);
-	return listing;
-}
-
-// ssssmrccc_YYYYMMDD.log, ssss_YYYYMMDD.log before that, or another
-// extension: the eight digits after the last '_', then the end or a dot.
-uint32_t dateOfName(std::string_view name)
-{
-	const size_t underscore = name.rfind('_');
-	if (underscore == std::string_view::npos)
-		return 0;
-	const std::string_view rest = name.substr(underscore + 1);
-	if (rest.size() < 8 || (rest.size() > 8 && rest[8] != '.'))
-		return 0;
-	uint32_t date = 0;
-	for (const char c : rest.substr(0, 8)) {
-		if (!isDigit(c))
-			return 0;
-		date = date * 10 + static_cast<uint32_t>(c - '0');
-	}
-	return date;
+	const Result<Done> read =
+	    readEntries(dir, buffer, [&](const char *name, unsigned char type, int error) {
+		    entries.push_back({name, type, error});
+	    });
+	if (!read)
+		return Result<std::vector<Entry>>::failed(read.error());
+	std::ranges::sort(entries, {}, &Entry::name);
+	return entries;
 }
 
 // A station's logs, in the order of the walk.
@@ -173,7 +145,9 @@ class LogFolder
 			const Entry &e = f.entries[f.next++];
 			const int dir = f.dir.get();
 			std::string path = f.prefix + e.name;
-			switch (typeOf(dir, e, path)) {
+			if (e.error != 0)
+				refuse(path, e.error);
+			switch (e.type) {
 			case DT_DIR: {
 				Fd below(openat(dir, e.name.c_str(),
 						O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -239,29 +213,14 @@ class LogFolder
 
 	void push(std::vector<Frame> &open, Fd dir, std::string shown)
 	{
-		Listing listing = list(dir.get());
-		if (listing.error != 0) {
-			refuse(shown, listing.error);
+		Result<std::vector<Entry>> entries = entriesOf(dir.get());
+		if (!entries) {
+			refuse(shown, entries.error());
 			return;
 		}
 		if (!shown.ends_with('/'))
 			shown += '/';
-		open.push_back({std::move(dir), std::move(shown), std::move(listing.entries)});
-	}
-
-	// DT_DIR, DT_REG or another, asked of the file system where the listing
-	// does not say.
-	unsigned char typeOf(int dir, const Entry &e, const std::string &path)
-	{
-		if (e.type != DT_UNKNOWN)
-			return e.type;
-		struct stat st {
-		};
-		if (fstatat(dir, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-			refuse(path, errno);
-			return DT_UNKNOWN;
-		}
-		return S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+		open.push_back({std::move(dir), std::move(shown), std::move(*entries)});
 	}
 
 	// Opened without following a link, or waiting on a pipe, put in its

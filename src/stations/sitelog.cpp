@@ -1,10 +1,15 @@
 // Site logs, known by their content: in text form, as the IGS keeps them, a
 // title and then a form whose lines read "LABEL : VALUE"; or GeodesyML.
+#include "stations/sitelog.h"
+
 #include <optional>
 
 #include "name/charclass.h"
 #include "stations/geodesyml.h"
-#include "stations/listread.h"
+#include "stations/listtext.h"
+#include "stations/logdate.h"
+#include "stations/textlist.h"
+#include "util/text.h"
 
 namespace
 {
@@ -180,19 +185,6 @@ LogName readGeodesyML(FileText &read, std::string_view file, bool wantDate)
 }
 
 } // namespace
-
-uint32_t preparedDate(std::string_view text)
-{
-	if (text.size() < 10 || text[4] != '-' || text[7] != '-')
-		return 0;
-	uint32_t date = 0;
-	for (const size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-		if (!isDigit(text[i]))
-			return 0;
-		date = date * 10 + static_cast<uint32_t>(text[i] - '0');
-	}
-	return date;
-}
 
 LogName readSiteLog(FileText &read, std::string_view file, bool wantDate)
 {

@@ -1,9 +1,13 @@
 // Text lists: station names several to a line, or one to a line followed by
 // data of the list's own, as the first column of a table, as networks keep
 // them: under a header row, with stray rows, or as long names.
+#include "stations/textlist.h"
+
 #include <optional>
 
-#include "stations/listread.h"
+#include "stations/listednames.h"
+#include "stations/listtext.h"
+#include "util/text.h"
 
 namespace
 {

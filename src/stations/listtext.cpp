@@ -1,15 +1,11 @@
-// The text of a list's file, its lines and names, and how messages show it.
+#include "stations/listtext.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include "name/charclass.h"
-#include "stations/listread.h"
-#include "name/stationcode.h"
+#include <cstdint>
 
 // Into a buffer of the head's size, then of the most that may be read: the
 // pages never written are never held, and only a head is ever copied.
@@ -59,30 +55,6 @@ std::string_view withoutByteOrderMark(std::string_view text)
 	return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
 }
 
-// Standard error is not buffered: one write makes the line.
-void tell(const std::string &line)
-{
-	const std::string whole = line + '\n';
-	(void)fwrite(whole.data(), 1, whole.size(), stderr);
-}
-
-void tellNotRead(std::string_view file, int error)
-{
-	tell(std::string(file) + ": not read: " + strerror(error));
-}
-
-std::string notRead(const FileText &read)
-{
-	return read.tooLarge() ? "not read: larger than 64 MiB"
-			       : std::string("not read: ") + strerror(read.error());
-}
-
-void tellNotRead(std::string_view file, const FileText &read)
-{
-	tell(std::string(file) + ": " + notRead(read));
-}
-
-
 // A text that ends in a newline has no empty line after it.
 bool Lines::next()
 {
@@ -109,40 +81,4 @@ std::string_view trimBlanks(std::string_view text)
 	while (!text.empty() && isBlank(text.back()))
 		text.remove_suffix(1);
 	return text;
-}
-
-bool isStationName(std::string_view text)
-{
-	const std::string_view s = text;
-	return s.size() == 9 && isLetterOrDigit(s[0]) && isLetterOrDigit(s[1]) &&
-	       isLetterOrDigit(s[2]) && isLetterOrDigit(s[3]) && isDigit(s[4]) && isDigit(s[5]) &&
-	       isUpper(s[6]) && isUpper(s[7]) && isUpper(s[8]);
-}
-
-std::string at(const Where &where)
-{
-	if (where.line == 0)
-		return std::string(where.file) + ": ";
-	return std::string(where.file) + ":" + std::to_string(where.line) + ": ";
-}
-
-Listed listedAs(std::string_view text, const Where &where)
-{
-	Listed n;
-	text.copy(n.found.data(), 9);
-	n.name = n.found;
-	for (size_t i = 0; i < 4; i++)
-		n.name[i] = toLower(n.name[i]);
-	n.where = where;
-	return n;
-}
-
-uint32_t keyOf(const Listed &n)
-{
-	return codeWord(n.name.data());
-}
-
-bool sameName(const Listed &a, const Listed &b)
-{
-	return a.name == b.name;
 }
