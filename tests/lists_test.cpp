@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <stdarg.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,6 +82,28 @@ std::string geodesyML(const std::string &four, const std::string &monument,
 	       "</geo:GeodesyML>\n";
 }
 
+// GeodesyML whose fourCharacterID stands between blanks that an entity piles
+// up, n references on each side of 250 blanks each: an amplification expat
+// allows.
+std::string piledUp(size_t n)
+{
+	std::string refs;
+	for (size_t i = 0; i < n; i++)
+		refs += "&b;";
+	std::string document = geodesyML(refs + "ABMF" + refs, "0", "1", "FRA");
+	document.insert(document.find('\n') + 1, "<!DOCTYPE geo:GeodesyML [<!ENTITY b \"" +
+							std::string(250, ' ') + "\">]>\n");
+	return document;
+}
+
+// A real station file of tests/data/stations, whole.
+std::string real(const std::string &name)
+{
+	std::ostringstream text;
+	text << std::ifstream(std::string(STATIONS_DATA) + "/" + name, std::ios::binary).rdbuf();
+	return text.str();
+}
+
 // A station whose country code changed; the later log sorts first.
 const Files moved = {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
 		     {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}};
@@ -152,6 +175,10 @@ const Row rows[] = {
      "", "aaa2=aaa200USA"},
     {"GeodesyML", {{"sntr.xml", geodesyML("SNTR", "0", "0", "GRC")}}, {"sntr.xml"}, 0, "",
      "sntr=sntr00GRC"},
+    {"GeodesyML named past its first 4 KiB", {{"BRUX00BEL.xml", real("BRUX00BEL.xml")}},
+     {"BRUX00BEL.xml"}, 0, "", "brux=brux00BEL"},
+    {"XML of an empty root in a folder", with(moved, {{"logs/meta.xml", "<?xml version=\"1.0\"?><metadata/>"}}),
+     {"logs"}, 0, note, "abmf=abmf00FRA"},
     {"folder of every kind, at any depth",
      {{"logs/README", "Site logs of our network\n"},
       {"logs/aaa2/aaa2_20200101.txt", v1Log("AAA200USA", "AAA2")},
@@ -376,6 +403,9 @@ const RunRow runs[] = {
      "logs: no site logs\n", 2},
     {"GeodesyML in a folder", {{"gml/abmf", geodesyML("ABMF", "0", "1", "FRA")}}, {"-c", "gml"},
      "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n", "", 0},
+    // 87 MB of blanks in a name's element, of which none is kept
+    {"GeodesyML of piled-up blanks", {{"gml/abmf", piledUp(174762)}}, {"-c", "gml"},
+     "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n", "", 0},
 };
 
 class Runs : public InOwnFolder<::testing::TestWithParam<RunRow>>
@@ -403,6 +433,42 @@ TEST_P(Runs, AsTheRenamerEnds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Runs, ::testing::ValuesIn(runs), nameOf<RunRow>);
+
+class Deep : public InOwnFolder<>
+{
+};
+
+// A folder of site logs 1,100 levels deep, under a limit of 1,024
+// descriptors: every level read. Each log sorts after its subfolder, so that
+// it is read on the way back, through the folders closed on the way down.
+TEST_F(Deep, FolderOfLogsUnderFewDescriptors)
+{
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+	make({{"t/abmf0010.16o", "t"}, {"t/brux0010.16o", "t"}, {"t/zimm0010.16o", "t"}});
+	ASSERT_EQ(mkdir("logs", 0777), 0);
+	const int home = open(".", O_RDONLY | O_DIRECTORY);
+	ASSERT_EQ(chdir("logs"), 0);
+	for (int level = 1; level <= 1100; level++) {
+		ASSERT_EQ(mkdir("d", 0777), 0);
+		if (level == 1 || level == 550 || level == 1100)
+			std::ofstream("z.log") << siteLog(level == 1	 ? "ABMF01FRA"
+							  : level == 550 ? "BRUX01BEL"
+									 : "ZIMM01CHE");
+		ASSERT_EQ(chdir("d"), 0);
+	}
+	ASSERT_EQ(fchdir(home), 0);
+	close(home);
+
+	const Result r = runArgv("/usr/bin/prlimit",
+				 {"prlimit", "--nofile=1024", orvaneRenamePath, "-c", "logs", "t"});
+	EXPECT_EQ(r.out, "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n"
+			 "t/brux0010.16o -> t/BRUX01BEL_R_20160010000_01D_30S_MO.rnx\n"
+			 "t/zimm0010.16o -> t/ZIMM01CHE_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(runArgv("/bin/rm", {"rm", "-rf", "logs"}).status, 0);
+}
 
 TEST(Catalogue, IndexAnswersAsTheScan)
 {

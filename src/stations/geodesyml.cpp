@@ -8,7 +8,6 @@
 #include <array>
 #include <climits>
 #include <optional>
-#include <vector>
 
 #include "stations/listtext.h"
 #include "stations/logdate.h"
@@ -16,21 +15,6 @@
 
 namespace
 {
-
-// The elements that make the name, each within its parent, in the order of
-// the name: SNTR, 0, 0 and GRC give SNTR00GRC.
-struct Part {
-	const char *element;
-	const char *within;
-};
-constexpr Part parts[] = {
-    {"fourCharacterID", "siteIdentification"},
-    {"monumentNumber", "siteIdentification"},
-    {"receiverNumber", "siteIdentification"},
-    {"countryCodeISO", "siteLocation"},
-};
-constexpr Part prepared = {"datePrepared", "formInformation"};
-constexpr size_t partCount = std::size(parts);
 
 // Expat gives a name in a namespace as the namespace, this separator and
 // the local name.
@@ -43,17 +27,55 @@ std::string_view localName(const XML_Char *name)
 	return cut == std::string_view::npos ? n : n.substr(cut + 1);
 }
 
-bool isXmlSpace(char c)
-{
-	return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+constexpr std::string_view xmlSpace = " \t\n\r";
 
-std::string trimmed(const std::string &text)
+// Of an element's text, trimmed of XML's blanks as it comes, no more is kept
+// than a name or a date needs and a message quotes; its length is counted.
+// However much text entities pile into one element, it takes no memory.
+class ElementText
 {
-	const auto first = std::find_if_not(text.begin(), text.end(), isXmlSpace);
-	const auto last = std::find_if_not(text.rbegin(), text.rend(), isXmlSpace).base();
-	return first < last ? std::string(first, last) : std::string();
-}
+      public:
+	void append(std::string_view piece)
+	{
+		if (size_ == 0) {
+			const size_t first = piece.find_first_not_of(xmlSpace);
+			if (first == std::string_view::npos)
+				return;
+			piece.remove_prefix(first);
+		}
+		if (size_ < kept_.size())
+			piece.copy(kept_.data() + size_, kept_.size() - size_);
+		const size_t last = piece.find_last_not_of(xmlSpace);
+		blanksAtEnd_ = last == std::string_view::npos ? blanksAtEnd_ + piece.size()
+							      : piece.size() - last - 1;
+		size_ += piece.size();
+	}
+	size_t size() const { return size_ - blanksAtEnd_; }
+	std::string_view kept() const { return {kept_.data(), std::min(size(), kept_.size())}; }
+
+      private:
+	std::array<char, 64> kept_{};
+	size_t size_ = 0, blanksAtEnd_ = 0; // from the first byte that is no blank
+};
+
+// The elements that contain parts, counted as they open and close.
+enum Container { identification, location, form, containerCount };
+constexpr const char *containerNames[] = {"siteIdentification", "siteLocation", "formInformation"};
+
+// The elements that make the name, each within its parent, in the order of
+// the name: SNTR, 0, 0 and GRC give SNTR00GRC.
+struct Part {
+	const char *element;
+	Container within;
+};
+constexpr Part parts[] = {
+    {"fourCharacterID", identification},
+    {"monumentNumber", identification},
+    {"receiverNumber", identification},
+    {"countryCodeISO", location},
+};
+constexpr Part prepared = {"datePrepared", form};
+constexpr size_t partCount = std::size(parts);
 
 } // namespace
 
@@ -66,20 +88,16 @@ struct GeodesyState {
 	XML_Error error = XML_ERROR_NONE;
 	size_t errorLine = 0;
 
-	std::vector<std::string> open; // the elements the parser is in
-	std::array<std::optional<std::string>, partCount + 1> found{}; // the parts, the date
-	std::optional<std::string> *filling = nullptr;                 // what the text is of
+	size_t depth = 0;                          // of the element the parser is in
+	std::array<size_t, containerCount> open{}; // containers open above it
+	std::array<std::optional<ElementText>, partCount + 1> found{}; // the parts, the date
+	ElementText *filling = nullptr;                                // the part the text is of
 	size_t fillingDepth = 0;
 	size_t identificationLine = 0;
 };
 
 namespace
 {
-
-bool within(const GeodesyState &s, const char *element)
-{
-	return std::find(s.open.begin(), s.open.end() - 1, element) != s.open.end() - 1;
-}
 
 bool complete(const GeodesyState &s)
 {
@@ -88,15 +106,22 @@ bool complete(const GeodesyState &s)
 }
 
 // The part this element holds, if it is one not found yet.
-std::optional<std::string> *partFor(GeodesyState &s, std::string_view element)
+std::optional<ElementText> *partFor(GeodesyState &s, std::string_view element)
 {
 	for (size_t i = 0; i <= partCount; i++) {
 		const Part &p = i < partCount ? parts[i] : prepared;
-		if (element == p.element && within(s, p.within) && !s.found[i] &&
+		if (element == p.element && s.open[p.within] > 0 && !s.found[i] &&
 		    (i < partCount || s.wantDate))
 			return &s.found[i];
 	}
 	return nullptr;
+}
+
+// The container the element is, or containerCount.
+size_t containerOf(std::string_view element)
+{
+	return static_cast<size_t>(std::ranges::find(containerNames, element) -
+				   std::begin(containerNames));
 }
 
 void stop(GeodesyState &s)
@@ -117,32 +142,41 @@ void startElement(void *state, const XML_Char *name, const XML_Char ** /*attribu
 			return;
 		}
 	}
-	s.open.emplace_back(element);
+	s.depth++;
 	if (element == "siteIdentification" && s.identificationLine == 0)
 		s.identificationLine = XML_GetCurrentLineNumber(s.parser);
-	if (s.filling == nullptr && (s.filling = partFor(s, element)) != nullptr) {
-		s.filling->emplace();
-		s.fillingDepth = s.open.size();
+	if (s.filling == nullptr) {
+		if (std::optional<ElementText> *part = partFor(s, element)) {
+			s.filling = &part->emplace();
+			s.fillingDepth = s.depth;
+		}
 	}
+	if (const size_t c = containerOf(element); c < containerCount)
+		s.open[c]++;
 }
 
-void endElement(void *state, const XML_Char * /*name*/)
+// Expat ends an empty root that the start stopped at, as in <metadata/>:
+// only what was started is ended.
+void endElement(void *state, const XML_Char *name)
 {
 	GeodesyState &s = *static_cast<GeodesyState *>(state);
-	if (s.filling != nullptr && s.open.size() == s.fillingDepth) {
-		**s.filling = trimmed(**s.filling);
+	if (s.depth == 0)
+		return;
+	if (s.filling != nullptr && s.depth == s.fillingDepth) {
 		s.filling = nullptr;
 		if (complete(s))
 			stop(s);
 	}
-	s.open.pop_back();
+	if (const size_t c = containerOf(localName(name)); c < containerCount)
+		s.open[c]--;
+	s.depth--;
 }
 
 void characters(void *state, const XML_Char *text, int n)
 {
-	const GeodesyState &s = *static_cast<GeodesyState *>(state);
+	GeodesyState &s = *static_cast<GeodesyState *>(state);
 	if (s.filling != nullptr)
-		(*s.filling)->append(text, static_cast<size_t>(n));
+		s.filling->append({text, static_cast<size_t>(n)});
 }
 
 } // namespace
@@ -215,24 +249,29 @@ LogName GeodesyML::name(std::string_view file) const
 		log.message = std::string("XML error: ") + XML_ErrorString(s.error);
 		return log;
 	}
+	// Past a part cut short, the name is too long and only its start is
+	// quoted.
 	std::string name;
+	size_t size = 0;
 	for (size_t i = 0; i < partCount; i++) {
 		if (!s.found[i]) {
 			log.where = {file, 0};
 			log.message = std::string("no '") + parts[i].element + "' element in '" +
-				      parts[i].within + "'";
+				      containerNames[parts[i].within] + "'";
 			return log;
 		}
-		name += *s.found[i];
+		if (name.size() == size)
+			name += s.found[i]->kept();
+		size += s.found[i]->size();
 	}
 	log.where = {file, s.identificationLine};
-	if (!isStationName(name)) {
-		log.message = "not a station name: " + quoted(name);
+	if (!isStationName(name) || size != name.size()) {
+		log.message = "not a station name: " + quotedStart(name, size);
 		return log;
 	}
 	log.outcome = LogName::named;
 	log.listed = listedAs(name, log.where);
 	if (s.found[partCount])
-		log.prepared = preparedDate(*s.found[partCount]);
+		log.prepared = preparedDate(s.found[partCount]->kept());
 	return log;
 }

@@ -7,19 +7,12 @@
 #include <cerrno>
 #include <cstdint>
 
-// Into a buffer of the head's size, then of the most that may be read: the
-// pages never written are never held, and only a head is ever copied.
 void FileText::readTo(size_t n)
 {
 	n = std::min(n, listLimit + 1);
-	if (n > room_) {
-		const size_t room = n <= headSize ? headSize : listLimit + 1;
-		auto bytes = std::make_unique_for_overwrite<char[]>(room);
-		std::copy_n(bytes_.get(), size_, bytes.get());
-		bytes_ = std::move(bytes);
-		room_ = room;
-	}
 	while (size_ < n && !whole_ && error_ == 0) {
+		if (size_ == room_)
+			grow(n);
 		const ssize_t got = ::read(fd_, bytes_.get() + size_, room_ - size_);
 		if (got > 0)
 			size_ += static_cast<size_t>(got);
@@ -28,6 +21,27 @@ void FileText::readTo(size_t n)
 		else if (errno != EINTR)
 			error_ = errno;
 	}
+}
+
+// Into a buffer of the head's size; then of a regular file's size and a byte
+// to find its end, else, as for a pipe or a file grown since, of the most
+// that may be read: the pages never written are never held, and a text is
+// copied at most twice.
+void FileText::grow(size_t n)
+{
+	size_t room = listLimit + 1;
+	struct stat st {
+	};
+	if (n <= headSize)
+		room = headSize;
+	else if (room_ <= headSize && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) &&
+		 st.st_size >= 0 && static_cast<uintmax_t>(st.st_size) < listLimit &&
+		 static_cast<size_t>(st.st_size) >= room_)
+		room = std::max(static_cast<size_t>(st.st_size) + 1, headSize);
+	auto bytes = std::make_unique_for_overwrite<char[]>(room);
+	std::copy_n(bytes_.get(), size_, bytes.get());
+	bytes_ = std::move(bytes);
+	room_ = room;
 }
 
 // One byte past the limit tells a pipe or a device that goes on.

@@ -31,6 +31,8 @@ class FileText
 	bool failed() const { return tooLarge() || error_ != 0; }
 
       private:
+	void grow(size_t n);
+
 	int fd_;
 	std::unique_ptr<char[]> bytes_;
 	size_t room_ = 0, size_ = 0;

@@ -3,13 +3,7 @@
 // where its country code changed, the latest log's name.
 #include "stations/logfolder.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -18,8 +12,8 @@
 #include "stations/listednames.h"
 #include "stations/listtext.h"
 #include "stations/logdate.h"
+#include "stations/logtree.h"
 #include "stations/sitelog.h"
-#include "util/folderentries.h"
 
 namespace
 {
@@ -30,30 +24,6 @@ struct Log {
 	Listed listed;
 	uint32_t date = 0;
 };
-
-// An entry of a folder: DT_DIR, DT_REG or another type, or the error that
-// kept its type from being told.
-struct Entry {
-	std::string name;
-	unsigned char type = DT_UNKNOWN;
-	int error = 0;
-};
-
-// A folder's entries in byte order of their names, so that every file system
-// gives the same messages.
-Result<std::vector<Entry>> entriesOf(int dir)
-{
-	std::array<char, 1 << 15> buffer;
-	std::vector<Entry> entries;
-	const Result<Done> read =
-	    readEntries(dir, buffer, [&](const char *name, unsigned char type, int error) {
-		    entries.push_back({name, type, error});
-	    });
-	if (!read)
-		return Result<std::vector<Entry>>::failed(read.error());
-	std::ranges::sort(entries, {}, &Entry::name);
-	return entries;
-}
 
 // A station's logs, in the order of the walk.
 using Station = std::vector<const Log *>;
@@ -128,42 +98,14 @@ class LogFolder
       public:
 	LogFolder(std::string_view path, ListedNames &names) : path_(path), names_(names) {}
 
-	// Depth first, each folder's entries in byte order; a folder stays open
-	// while the walk is below it. Links are not followed; a folder read
-	// before, by another list or through a mount met twice, is not read
-	// again.
+	// Every file below the folder open on top.
 	void walk(Fd top)
 	{
-		std::vector<Frame> open;
-		push(open, std::move(top), std::string(path_));
-		while (!open.empty()) {
-			Frame &f = open.back();
-			if (f.next == f.entries.size()) {
-				open.pop_back();
-				continue;
-			}
-			const Entry &e = f.entries[f.next++];
-			const int dir = f.dir.get();
-			std::string path = f.prefix + e.name;
-			if (e.error != 0)
-				refuse(path, e.error);
-			switch (e.type) {
-			case DT_DIR: {
-				Fd below(openat(dir, e.name.c_str(),
-						O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-				if (!below)
-					refuse(path, errno);
-				else if (!names_.readBefore(below.get()))
-					push(open, std::move(below), std::move(path));
-				break;
-			}
-			case DT_REG:
-				readFile(dir, e.name, path);
-				break;
-			default:
-				break;
-			}
-		}
+		LogTree tree(names_,
+			     [this](const Fd &file, std::string_view name,
+				    const std::string &path) { readFile(file, name, path); });
+		tree.walk(std::move(top), path_);
+		refused_ |= tree.refused();
 	}
 
 	// The names once the walk is over: the version 1 logs counted, a name
@@ -203,40 +145,8 @@ class LogFolder
 	}
 
       private:
-	// A folder in the walk, and the next of its entries.
-	struct Frame {
-		Fd dir;
-		std::string prefix; // its path and '/'
-		std::vector<Entry> entries;
-		size_t next = 0;
-	};
-
-	void push(std::vector<Frame> &open, Fd dir, std::string shown)
+	void readFile(const Fd &fd, std::string_view name, const std::string &path)
 	{
-		Result<std::vector<Entry>> entries = entriesOf(dir.get());
-		if (!entries) {
-			refuse(shown, entries.error());
-			return;
-		}
-		if (!shown.ends_with('/'))
-			shown += '/';
-		open.push_back({std::move(dir), std::move(shown), std::move(*entries)});
-	}
-
-	// Opened without following a link, or waiting on a pipe, put in its
-	// place since the listing; what is no regular file then is passed over.
-	void readFile(int dir, const std::string &name, const std::string &path)
-	{
-		const Fd fd(openat(dir, name.c_str(),
-				   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-		struct stat st {
-		};
-		if (!fd) {
-			refuse(path, errno);
-			return;
-		}
-		if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-			return;
 		const uint32_t named = dateOfName(name);
 		FileText read(fd.get());
 		LogName log = readSiteLog(read, path, named == 0);
@@ -259,12 +169,6 @@ class LogFolder
 		default:
 			break;
 		}
-	}
-
-	void refuse(const std::string &path, int error)
-	{
-		tellNotRead(path, error);
-		refused_ = true;
 	}
 
 	void tellVersionOne() const

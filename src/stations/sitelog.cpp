@@ -169,17 +169,20 @@ LogName notReadLog(const FileText &read, std::string_view file)
 	return log;
 }
 
-// Read on a piece at a time, for the parser stops where the name is complete.
+// Read on a piece at a time, for the parser stops where the name is complete;
+// a file read whole already, as a list named alone is, is fed at once.
 LogName readGeodesyML(FileText &read, std::string_view file, bool wantDate)
 {
 	GeodesyML document(withoutByteOrderMark(read.text()), read.whole(), wantDate);
 	if (!document.isDocument())
 		return {};
-	while (document.wantsMore() && !read.whole()) {
+	for (;;) {
+		document.feed(withoutByteOrderMark(read.text()), read.whole());
+		if (!document.wantsMore() || read.whole())
+			break;
 		read.readTo(read.text().size() + (size_t{64} << 10));
 		if (read.failed())
 			return notReadLog(read, file);
-		document.feed(withoutByteOrderMark(read.text()), read.whole());
 	}
 	return document.name(file);
 }
