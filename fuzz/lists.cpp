@@ -61,7 +61,7 @@ static bool isUpper(char c)
 static void lookUp(const ListedNames &names, std::string_view text)
 {
 	for (const std::string code : {std::string(text.substr(0, 4)), std::string("abmf")}) {
-		const char *name = listedName(names, code.c_str());
+		const char *name = listedName(names, code.c_str()).name;
 		if (name == nullptr)
 			continue;
 		const std::string_view n(name);

@@ -339,13 +339,13 @@ const struct {
      0,
      {"a/ABMF01FRA_R_20160010000_01D_30S_MO.rnx: a/abmf0010.16o",
       "a/XXXX00ITA_R_20160010000_01D_30S_MO.rnx: a/xxxx0010.16o", "l: ABMF01FRA XXXX00ITA"}},
-    // a list is checked before anything is renamed
-    {{"a/abmf0010.16o", "l: ABMF00GLP\nABMF01GLP"},
-     {"-c", "l", "a"},
+    // the lists are checked before anything is renamed
+    {{"a/abmf0010.16o", "l: ABMF00GLP", "m: ZIMM00CHE\nABMF01GLP"},
+     {"-c", "l", "-c", "m", "a"},
      "",
-     "l:2: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n",
+     "m:2: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n",
      2,
-     {"a/abmf0010.16o: a/abmf0010.16o", "l: ABMF00GLP\nABMF01GLP"}},
+     {"a/abmf0010.16o: a/abmf0010.16o", "l: ABMF00GLP", "m: ZIMM00CHE\nABMF01GLP"}},
     // -2: long names back to short ones; what has none is refused, and of two
     // that give one, the second in byte order is left
     {{"r/ABMF00GLP_R_20160010000_01D_30S_MO.rnx", "r/ABMF00GLP_R_20160010000_59M_30S_MO.rnx",

@@ -1,5 +1,7 @@
 // GeodesyML, the XML form of a site log that metadata portals export, read
-// with expat: the station's name is that of its siteIdentification.
+// with expat: the station's name is that of its siteIdentification, or where
+// that gives no numbers, as Geoscience Australia's exports do, its root's
+// gml:id. SOPAC's older igsSiteLog XML is known, to say it names no station.
 #include "stations/geodesyml.h"
 
 #include <expat.h>
@@ -76,6 +78,14 @@ constexpr Part parts[] = {
 };
 constexpr Part prepared = {"datePrepared", form};
 constexpr size_t partCount = std::size(parts);
+enum { four, monument, receiver, country, date };
+
+// The root's identifier in GML's namespace, of any version.
+bool isGmlId(const XML_Char *attribute)
+{
+	const std::string_view a(attribute);
+	return a.starts_with("http://www.opengis.net/gml") && a.ends_with("\nid");
+}
 
 } // namespace
 
@@ -84,7 +94,8 @@ struct GeodesyState {
 	XML_Parser parser = nullptr;
 	bool wantDate = false;
 	size_t fed = 0; // bytes given to the parser
-	bool rootSeen = false, isDocument = false, stopped = false, ended = false;
+	enum Root { none, geodesyML, sopac, other } root = none;
+	bool stopped = false, ended = false;
 	XML_Error error = XML_ERROR_NONE;
 	size_t errorLine = 0;
 
@@ -94,15 +105,31 @@ struct GeodesyState {
 	ElementText *filling = nullptr;                                // the part the text is of
 	size_t fillingDepth = 0;
 	size_t identificationLine = 0;
+	bool identificationEnded = false;
+	std::string id; // the root's gml:id less a leading '_', where nine characters
+	size_t rootLine = 0;
 };
 
 namespace
 {
 
+// Whether the id may stand for the numbers the document does not give.
+bool byId(const GeodesyState &s)
+{
+	return (!s.found[monument] || !s.found[receiver]) && isStationName(s.id);
+}
+
+// Read no further once the name and the date wanted are: the parts, or once
+// the first siteIdentification ends without numbers, its ID and the root's
+// id. The country may come long after the rest.
 bool complete(const GeodesyState &s)
 {
-	return std::all_of(s.found.begin(), s.found.end() - (s.wantDate ? 0 : 1),
-			   [](const auto &part) { return part.has_value(); });
+	if (s.wantDate && !s.found[date])
+		return false;
+	if (std::all_of(s.found.begin(), s.found.begin() + partCount,
+			[](const auto &part) { return part.has_value(); }))
+		return true;
+	return s.identificationEnded && s.found[four] && byId(s);
 }
 
 // The part this element holds, if it is one not found yet.
@@ -130,14 +157,29 @@ void stop(GeodesyState &s)
 	(void)XML_StopParser(s.parser, XML_FALSE);
 }
 
-void startElement(void *state, const XML_Char *name, const XML_Char ** /*attributes*/)
+void startRoot(GeodesyState &s, std::string_view element, const XML_Char **attributes)
+{
+	s.root = element == "GeodesyML"    ? GeodesyState::geodesyML
+		 : element == "igsSiteLog" ? GeodesyState::sopac
+					   : GeodesyState::other;
+	s.rootLine = XML_GetCurrentLineNumber(s.parser);
+	for (const XML_Char **a = attributes; a[0] != nullptr; a += 2)
+		if (isGmlId(a[0])) {
+			std::string_view id(a[1]);
+			if (id.starts_with('_'))
+				id.remove_prefix(1);
+			if (id.size() == 9)
+				s.id = id;
+		}
+}
+
+void startElement(void *state, const XML_Char *name, const XML_Char **attributes)
 {
 	GeodesyState &s = *static_cast<GeodesyState *>(state);
 	const std::string_view element = localName(name);
-	if (!s.rootSeen) {
-		s.rootSeen = true;
-		s.isDocument = element == "GeodesyML";
-		if (!s.isDocument) {
+	if (s.root == GeodesyState::none) {
+		startRoot(s, element, attributes);
+		if (s.root != GeodesyState::geodesyML) {
 			stop(s);
 			return;
 		}
@@ -162,14 +204,19 @@ void endElement(void *state, const XML_Char *name)
 	GeodesyState &s = *static_cast<GeodesyState *>(state);
 	if (s.depth == 0)
 		return;
+	bool ends = false;
 	if (s.filling != nullptr && s.depth == s.fillingDepth) {
 		s.filling = nullptr;
-		if (complete(s))
-			stop(s);
+		ends = true;
 	}
-	if (const size_t c = containerOf(localName(name)); c < containerCount)
+	if (const size_t c = containerOf(localName(name)); c < containerCount) {
 		s.open[c]--;
+		if (c == identification && s.open[c] == 0 && !s.identificationEnded)
+			s.identificationEnded = ends = true;
+	}
 	s.depth--;
+	if (ends && complete(s))
+		stop(s);
 }
 
 void characters(void *state, const XML_Char *text, int n)
@@ -177,6 +224,26 @@ void characters(void *state, const XML_Char *text, int n)
 	GeodesyState &s = *static_cast<GeodesyState *>(state);
 	if (s.filling != nullptr)
 		s.filling->append({text, static_cast<size_t>(n)});
+}
+
+// The root's id names the station where its first four characters are the
+// fourCharacterID, in either case.
+LogName nameById(const GeodesyState &s, std::string_view file)
+{
+	LogName log;
+	log.where = {file, s.rootLine};
+	const ElementText &id = *s.found[four];
+	if (!sameCode(id.kept(), s.id)) {
+		log.outcome = LogName::disagree;
+		log.message = "gml:id " + quoted(s.id) + " and fourCharacterID " +
+			      quotedStart(id.kept(), id.size()) + " disagree";
+		return log;
+	}
+	log.outcome = LogName::named;
+	log.listed = listedAs(s.id, log.where);
+	if (s.found[date])
+		log.prepared = preparedDate(s.found[date]->kept());
+	return log;
 }
 
 } // namespace
@@ -195,8 +262,6 @@ GeodesyML::GeodesyML(std::string_view start, bool whole, bool wantDate)
 	// The root must stand in the head.
 	const bool all = whole && start.size() <= headSize;
 	feed(start.substr(0, std::min(start.size(), headSize)), all);
-	if (!s.rootSeen)
-		s.isDocument = false;
 }
 
 GeodesyML::~GeodesyML()
@@ -206,13 +271,14 @@ GeodesyML::~GeodesyML()
 
 bool GeodesyML::isDocument() const
 {
-	return state_->isDocument;
+	return state_->root == GeodesyState::geodesyML || state_->root == GeodesyState::sopac;
 }
 
 bool GeodesyML::wantsMore() const
 {
 	const GeodesyState &s = *state_;
-	return s.isDocument && !s.stopped && !s.ended && s.error == XML_ERROR_NONE;
+	return s.root == GeodesyState::geodesyML && !s.stopped && !s.ended &&
+	       s.error == XML_ERROR_NONE;
 }
 
 // The parser takes what of the text it has not had yet.
@@ -244,17 +310,26 @@ LogName GeodesyML::name(std::string_view file) const
 	const GeodesyState &s = *state_;
 	LogName log;
 	log.outcome = LogName::refused;
+	if (s.root == GeodesyState::sopac) {
+		log.outcome = LogName::sopac;
+		log.where = {file, 0};
+		log.message = "SOPAC XML site log: gives no nine-character name";
+		return log;
+	}
 	if (s.error != XML_ERROR_NONE) {
 		log.where = {file, s.errorLine};
 		log.message = std::string("XML error: ") + XML_ErrorString(s.error);
 		return log;
 	}
+	if (s.found[four] && byId(s))
+		return nameById(s, file);
 	// Past a part cut short, the name is too long and only its start is
 	// quoted.
 	std::string name;
 	size_t size = 0;
 	for (size_t i = 0; i < partCount; i++) {
 		if (!s.found[i]) {
+			log.outcome = LogName::unnamed;
 			log.where = {file, 0};
 			log.message = std::string("no '") + parts[i].element + "' element in '" +
 				      containerNames[parts[i].within] + "'";
@@ -271,7 +346,7 @@ LogName GeodesyML::name(std::string_view file) const
 	}
 	log.outcome = LogName::named;
 	log.listed = listedAs(name, log.where);
-	if (s.found[partCount])
-		log.prepared = preparedDate(s.found[partCount]->kept());
+	if (s.found[date])
+		log.prepared = preparedDate(s.found[date]->kept());
 	return log;
 }

@@ -22,6 +22,16 @@ Listed listedAs(std::string_view text, const Where &where)
 	return n;
 }
 
+bool sameCode(std::string_view four, std::string_view name)
+{
+	if (four.size() != 4 || name.size() < 4)
+		return false;
+	for (size_t i = 0; i < 4; i++)
+		if (toLower(four[i]) != toLower(name[i]))
+			return false;
+	return true;
+}
+
 uint32_t keyOf(const Listed &n)
 {
 	return codeWord(n.name.data());

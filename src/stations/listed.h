@@ -24,6 +24,9 @@ struct Listed {
 // accepted.
 Listed listedAs(std::string_view text, const Where &where);
 
+// Whether the four characters are the code of the name, in either case.
+bool sameCode(std::string_view four, std::string_view name);
+
 // Short names are in lower case, so the key is too: ABMF00GLP and abmf00GLP
 // are one name, and the code ABMF finds neither.
 uint32_t keyOf(const Listed &n);

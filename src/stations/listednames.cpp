@@ -21,13 +21,40 @@ const Listed *ListedNames::clash(const Listed &n) const
 	return had != nullptr && !sameName(*had, n) ? had : nullptr;
 }
 
-bool ListedNames::add(const Listed &n)
+namespace
+{
+
+std::string nameAt(const Listed &n)
+{
+	return std::string(n.found.data()) + " (" + std::string(n.where.file) + ":" +
+	       std::to_string(n.where.line) + ")";
+}
+
+} // namespace
+
+// A list's path is kept once: names of one list share the very text.
+ListedNames::Added ListedNames::add(const Listed &n)
 {
 	const auto [had, added] = names_.try_emplace(keyOf(n), n);
-	if (added || sameName(had->second, n))
-		return true;
-	tellConflict(n, had->second);
-	return false;
+	const Listed &first = had->second;
+	if (added || sameName(first, n))
+		return Added::kept;
+	if (first.where.file.data() != n.where.file.data()) {
+		tellConflict(n, first);
+		return Added::conflict;
+	}
+	const auto [words, fresh] = ambiguous_.try_emplace(keyOf(n));
+	if (!fresh)
+		return Added::kept;
+	words->second =
+	    std::string(first.found.data(), 4) + " is " + nameAt(first) + " or " + nameAt(n);
+	return Added::ambiguous;
+}
+
+std::string_view ListedNames::ambiguity(uint32_t key) const
+{
+	const auto found = ambiguous_.find(key);
+	return found != ambiguous_.end() ? std::string_view(found->second) : std::string_view();
 }
 
 std::string_view ListedNames::keep(std::string_view path)

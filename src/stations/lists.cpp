@@ -47,7 +47,7 @@ bool readList(const std::string &path, ListedNames &names)
 	const LogName log = readSiteLog(read, file, false);
 	switch (log.outcome) {
 	case LogName::named:
-		return names.add(log.listed);
+		return names.add(log.listed) != ListedNames::Added::conflict;
 	case LogName::notALog:
 		return readTextList({file, withoutByteOrderMark(read.text())}, names);
 	default:
@@ -74,8 +74,13 @@ bool readStationLists(const std::vector<std::string> &paths, ListedNames &names)
 	return sound;
 }
 
-const char *listedName(const ListedNames &names, const char *code)
+ListedName listedName(const ListedNames &names, const char *code)
 {
-	const Listed *n = hasFourBytes(code) ? names.find(codeWord(code)) : nullptr;
-	return n != nullptr ? n->name.data() : nullptr;
+	if (!hasFourBytes(code))
+		return {};
+	const uint32_t key = codeWord(code);
+	const Listed *n = names.find(key);
+	if (n == nullptr)
+		return {};
+	return {n->name.data(), names.ambiguity(key)};
 }

@@ -4,6 +4,7 @@
 #include "stations/logfolder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -108,12 +109,16 @@ class LogFolder
 		refused_ |= tree.refused();
 	}
 
-	// The names once the walk is over: the version 1 logs counted, a name
-	// for each station, every conflict told, and the notes of names given up
-	// only when there is none.
+	// The names once the walk is over: the logs that name no station
+	// counted, a name for each station, every conflict told, and the notes
+	// of names given up only when there is none.
 	bool finish()
 	{
-		tellVersionOne();
+		if (logs_.empty() && !refused_) {
+			tellNoneUsable();
+			return false;
+		}
+		tellSkipped();
 		bool conflicts = false;
 		std::unordered_map<uint32_t, const Log *> winnerOf;
 		for (const Station &station : byStation(logs_)) {
@@ -137,10 +142,6 @@ class LogFolder
 			if (w->second == &log)
 				(void)names_.add(log.listed);
 		}
-		if (logs_.empty()) {
-			tell(std::string(path_) + ": no site logs");
-			return false;
-		}
 		return !conflicts;
 	}
 
@@ -156,11 +157,13 @@ class LogFolder
 			logs_.push_back({log.listed, named != 0 ? named : log.prepared});
 			break;
 		case LogName::versionOne:
-			if (versionOne_++ == 0)
-				firstVersionOne_ = path;
+		case LogName::unnamed:
+		case LogName::sopac:
+			skip(log.outcome, path);
 			break;
 		case LogName::disagree:
 			tell(at(log.where) + "note: skipped: " + log.message);
+			noted_++;
 			break;
 		case LogName::refused:
 			tell(at(log.where) + log.message);
@@ -171,26 +174,64 @@ class LogFolder
 		}
 	}
 
-	void tellVersionOne() const
+	// The logs that name no station, counted by kind.
+	struct Skipped {
+		LogName::Outcome outcome;
+		const char *kind;
+		size_t count = 0;
+		std::string first;
+	};
+
+	void skip(LogName::Outcome outcome, const std::string &path)
 	{
-		const std::string folder(path_);
-		if (versionOne_ == 1)
-			tell(folder +
-			     ": 1 site log names no nine-character station (version 1), "
-			     "skipped: " +
-			     firstVersionOne_);
-		else if (versionOne_ > 1)
-			tell(folder + ": " + std::to_string(versionOne_) +
-			     " site logs name no nine-character station (version 1), skipped; the "
-			     "first: " +
-			     firstVersionOne_);
+		for (Skipped &s : skipped_)
+			if (s.outcome == outcome && s.count++ == 0)
+				s.first = path;
+	}
+
+	void tellSkipped() const
+	{
+		for (const Skipped &s : skipped_)
+			if (s.count > 0)
+				tell(skippedLine(s));
+	}
+
+	// "FOLDER: 1 site log names no nine-character station (KIND), skipped:
+	// FILE", or for more "N site logs name ..., skipped; the first: FILE".
+	std::string skippedLine(const Skipped &s) const
+	{
+		std::string line(path_);
+		if (s.count == 1)
+			line += ": 1 site log names";
+		else
+			line.append(": ").append(std::to_string(s.count)).append(" site logs name");
+		line.append(" no nine-character station (").append(s.kind).append("), skipped");
+		line.append(s.count == 1 ? ": " : "; the first: ").append(s.first);
+		return line;
+	}
+
+	// "no usable site logs (2 version 1 logs skipped)", or "no site logs".
+	void tellNoneUsable() const
+	{
+		std::string counts;
+		for (const Skipped &s : skipped_) {
+			if (s.count == 0)
+				continue;
+			counts.append(counts.empty() ? "" : ", ").append(std::to_string(s.count));
+			counts.append(" ").append(s.kind).append(s.count == 1 ? " log" : " logs");
+		}
+		const bool met = !counts.empty() || noted_ > 0;
+		tell(std::string(path_) + (met ? ": no usable site logs" : ": no site logs") +
+		     (counts.empty() ? "" : " (" + counts + " skipped)"));
 	}
 
 	std::string_view path_;
 	ListedNames &names_;
 	std::vector<Log> logs_;
-	size_t versionOne_ = 0;
-	std::string firstVersionOne_;
+	std::array<Skipped, 3> skipped_{{{LogName::versionOne, "version 1", 0, {}},
+					 {LogName::unnamed, "GeodesyML", 0, {}},
+					 {LogName::sopac, "SOPAC XML", 0, {}}}};
+	size_t noted_ = 0;
 	bool refused_ = false;
 };
 

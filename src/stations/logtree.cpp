@@ -46,12 +46,12 @@ void LogTree::walk(Fd top, std::string_view path)
 	}
 }
 
-// Takes the folder open on dir into the walk, its path the prefix up to at
-// and name; its entries are read whole and kept, so that it need not stay
+// Takes the folder open on dir into the walk, its path the prefix up to
+// parentLength and name; its entries are read whole and kept, so that it need not stay
 // open.
-void LogTree::push(Fd dir, std::size_t at, std::string_view name)
+void LogTree::push(Fd dir, std::size_t parentLength, std::string_view name)
 {
-	prefix_.resize(at);
+	prefix_.resize(parentLength);
 	prefix_ += name;
 	std::array<char, 1 << 15> buffer;
 	std::vector<Entry> entries;
@@ -76,8 +76,8 @@ void LogTree::push(Fd dir, std::size_t at, std::string_view name)
 
 void LogTree::entry(const Entry &e)
 {
-	const std::size_t at = stack_.back().prefixLength;
-	prefix_.resize(at);
+	const std::size_t prefixLength = stack_.back().prefixLength;
+	prefix_.resize(prefixLength);
 	const std::string path = prefix_ + e.name;
 	if (e.error != 0)
 		refuse(path, e.error);
@@ -88,7 +88,7 @@ void LogTree::entry(const Entry &e)
 		if (!below)
 			refuse(path, errno);
 		else if (!names_.readBefore(below.get()))
-			push(std::move(below), at, e.name);
+			push(std::move(below), prefixLength, e.name);
 	} else if (e.type == DT_REG) {
 		const Fd file = openHere(e.name, fileFlags);
 		struct stat st {

@@ -51,7 +51,7 @@ class LogTree
 		std::size_t next = 0;
 	};
 
-	void push(Fd dir, std::size_t at, std::string_view name);
+	void push(Fd dir, std::size_t parentLength, std::string_view name);
 	void entry(const Entry &e);
 	Fd openHere(const std::string &name, int flags);
 	bool spareDescriptor();

@@ -66,17 +66,6 @@ class Form
 	std::string_view text_;
 };
 
-// Whether the four characters are the code of the name, in either case.
-bool sameCode(std::string_view four, std::string_view name)
-{
-	if (four.size() != 4)
-		return false;
-	for (size_t i = 0; i < 4; i++)
-		if (toLower(four[i]) != toLower(name[i]))
-			return false;
-	return true;
-}
-
 // A version 1 log holds a Four Character ID and no country code, but the
 // IGS's site log manager writes the nine-character name in its title.
 LogName readVersionOne(const Form &head, const Labelled &four, std::string_view file)
@@ -86,7 +75,11 @@ LogName readVersionOne(const Form &head, const Labelled &four, std::string_view 
 	if (!named || !isStationName(named->text)) {
 		log.outcome = LogName::versionOne;
 		log.where = {file, four.line};
-		log.message = "version 1 site log, with no country code: " + quoted(four.text);
+		log.message =
+		    four.text.empty()
+			? "version 1 site log, with an empty Four Character ID and no "
+			  "country code"
+			: "version 1 site log, with no country code: " + quoted(four.text);
 		return log;
 	}
 	log.where = {file, named->line};

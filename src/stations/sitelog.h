@@ -1,5 +1,5 @@
 // Site logs, known by their content: in text form, as the IGS keeps them, or
-// GeodesyML.
+// GeodesyML; SOPAC's XML ones are known to name no station.
 #ifndef ORVANE_STATIONS_SITELOG_H
 #define ORVANE_STATIONS_SITELOG_H
 
@@ -16,7 +16,9 @@ struct LogName {
 	enum Outcome {
 		named,
 		versionOne, // a version 1 log without a nine-character title
-		disagree,   // its title and its Four Character ID disagree
+		unnamed,    // GeodesyML without the elements of a name
+		sopac,      // SOPAC's igsSiteLog XML, which has no country code
+		disagree,   // its title or id and its Four Character ID disagree
 		refused,
 		needMore, // cannot tell from the text read so far
 		notALog,

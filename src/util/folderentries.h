@@ -42,10 +42,10 @@ template <class Each> Result<Done> readEntries(int fd, std::span<char> buffer, E
 		}
 		// struct linux_dirent64: inode, offset, record length, type, name
 		unsigned short length = 0;
-		for (long at = 0; at < n; at += length) {
-			std::memcpy(&length, buffer.data() + at + 16, sizeof length);
-			unsigned char type = static_cast<unsigned char>(buffer[at + 18]);
-			const char *name = buffer.data() + at + 19;
+		for (long offset = 0; offset < n; offset += length) {
+			std::memcpy(&length, buffer.data() + offset + 16, sizeof length);
+			unsigned char type = static_cast<unsigned char>(buffer[offset + 18]);
+			const char *name = buffer.data() + offset + 19;
 			if (name[0] == '.' &&
 			    (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
 				continue;
