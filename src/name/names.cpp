@@ -94,17 +94,22 @@ NewName newName(const Naming &naming, std::string_view name, std::string_view fr
 			return nn;
 		}
 	} else {
-		const char *listed = stem.length >= 4 && naming.lists != nullptr
-					 ? listedName(*naming.lists, stem.text.data())
-					 : nullptr;
+		const ListedName listed = stem.length >= 4 && naming.lists != nullptr
+					      ? listedName(*naming.lists, stem.text.data())
+					      : ListedName{};
 		LongName ln;
 		const Refusal refusal = convertNameFrom1981(
-		    stem.text.data(), listed != nullptr ? listed + 4 : naming.suffix, nullptr,
-		    catalogueName, &ln);
+		    stem.text.data(), listed.name != nullptr ? listed.name + 4 : naming.suffix,
+		    nullptr, catalogueName, &ln);
 		if (refusal != convOk) {
 			// orvane's message up to its dots: "Station Name not found"
 			const std::string_view message = convMessage[refusal] + 1;
 			nn.why_.reason = message.substr(0, message.find("..."));
+			return nn;
+		}
+		// A code a list names twice is neither station's, nor -s's.
+		if (!listed.ambiguity.empty()) {
+			nn.why_ = {std::string(listed.ambiguity), "station of two names in a list"};
 			return nn;
 		}
 		if (!isDayOfYear(ln)) {
