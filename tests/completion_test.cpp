@@ -82,8 +82,8 @@ class Completion : public InOwnFolder<>
 	}
 };
 
-const char allOptions[] = "--help\n--version\n-0\n-2\n-H\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
-const char forwardOptions[] = "--help\n--version\n-0\n-H\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
+const char allOptions[] = "--help\n--version\n-0\n-2\n-H\n-L\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n-u\n";
+const char forwardOptions[] = "--help\n--version\n-0\n-H\n-L\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
 
 // The words typed, the last one being completed, and the candidates.
 const struct {
@@ -93,7 +93,11 @@ const struct {
     {{"orvane-rename", "-"}, allOptions},
     {{"orvane-rename", "--h"}, "--help\n"},
     // -2 goes with none of -R, -S, -s and -c, nor they with it
-    {{"orvane-rename", "-2", "-"}, "--help\n--version\n-0\n-h\n-j\n-n\n"},
+    {{"orvane-rename", "-2", "-"}, "--help\n--version\n-0\n-L\n-h\n-j\n-n\n"},
+    // -L goes with neither -H nor -u; -u with none of the naming options
+    {{"orvane-rename", "-L", "l", "-"}, "--help\n--version\n-0\n-2\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n"},
+    {{"orvane-rename", "-u", "r", "-"}, "-0\n-n\n"},
+    {{"orvane-rename", "-u", "l"}, "lists.txt\n"},
     {{"orvane-rename", "-s", "00ITA", "-"}, forwardOptions},
     {{"orvane-rename", "-ns00ITA", "-"}, forwardOptions},
     // a number of jobs: nothing to offer; a station list: files

@@ -16,7 +16,7 @@
 #include "rename/options.h"
 #include "rename/renamer.h"
 #include "report/record.h"
-#include "stations/listread.h"
+#include "stations/listednames.h"
 #include "util/fd.h"
 #include "walk/budget.h"
 #include "walk/walk.h"

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <stdarg.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@
 
 #include "support/folder.h"
 #include "name/catalogue.h"
-#include "stations/listread.h"
+#include "stations/listednames.h"
 #include "stations/lists.h"
 #include "name/orvane.h"
 #include "support/run.h"
@@ -81,6 +82,75 @@ std::string geodesyML(const std::string &four, const std::string &monument,
 	       "</geo:GeodesyML>\n";
 }
 
+// GeodesyML 0.5 as Geoscience Australia exports it: no monument or receiver
+// numbers, the name in the root's gml:id (line 2), the country last.
+std::string gaGeodesyML(const std::string &id, const std::string &four)
+{
+	return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+	       "<geo:GeodesyML gml:id=\"" + id + "\" xmlns:geo=\"urn:xml-gov-au:icsm:egeodesy:0.5\" "
+	       "xmlns:gml=\"http://www.opengis.net/gml/3.2\">\n"
+	       "    <geo:siteLog gml:id=\"_" + four + "_20170505.log\">\n"
+	       "        <geo:formInformation>\n"
+	       "    <geo:FormInformation gml:id=\"form-information\">\n"
+	       "            <geo:datePrepared>2017-05-05</geo:datePrepared>\n"
+	       "            </geo:FormInformation>\n"
+	       "        </geo:formInformation>\n"
+	       "        <geo:siteIdentification>\n"
+	       "            <geo:SiteIdentification gml:id=\"site-identification\">\n"
+	       "            <geo:siteName>Somewhere</geo:siteName>\n"
+	       "            <geo:fourCharacterID>" + four + "</geo:fourCharacterID>\n"
+	       "            <geo:iersDOMESNumber>59975M001</geo:iersDOMESNumber>\n"
+	       "            </geo:SiteIdentification>\n"
+	       "        </geo:siteIdentification>\n"
+	       "        <geo:siteLocation>\n"
+	       "            <geo:SiteLocation gml:id=\"site-location\">\n"
+	       "            <geo:countryCodeISO codeListValue=\"Australia\">AUS</geo:countryCodeISO>\n"
+	       "            </geo:SiteLocation>\n"
+	       "        </geo:siteLocation>\n"
+	       "    </geo:siteLog>\n"
+	       "</geo:GeodesyML>\n";
+}
+
+// SOPAC's igsSiteLog XML: a four-character ID and a country's name.
+std::string sopacLog(const std::string &four)
+{
+	return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+	       "<igsSiteLog xmlns=\"http://sopac.ucsd.edu/ns/geodesy/doc/igsSiteLog/2004\" "
+	       "xmlns:mi=\"http://sopac.ucsd.edu/ns/geodesy/doc/igsSiteLog/monumentInfo/2004\">\n"
+	       "  <formInformation>\n"
+	       "    <mi:datePrepared>2004-06-01</mi:datePrepared>\n"
+	       "  </formInformation>\n"
+	       "  <siteIdentification>\n"
+	       "    <mi:fourCharacterID>" + four + "</mi:fourCharacterID>\n"
+	       "  </siteIdentification>\n"
+	       "  <siteLocation>\n"
+	       "    <mi:country>Canada</mi:country>\n"
+	       "  </siteLocation>\n"
+	       "</igsSiteLog>\n";
+}
+
+// GeodesyML whose fourCharacterID stands between blanks that an entity piles
+// up, n references on each side of 250 blanks each: an amplification expat
+// allows.
+std::string piledUp(size_t n)
+{
+	std::string refs;
+	for (size_t i = 0; i < n; i++)
+		refs += "&b;";
+	std::string document = geodesyML(refs + "ABMF" + refs, "0", "1", "FRA");
+	document.insert(document.find('\n') + 1, "<!DOCTYPE geo:GeodesyML [<!ENTITY b \"" +
+							std::string(250, ' ') + "\">]>\n");
+	return document;
+}
+
+// A real station file of tests/data/stations, whole.
+std::string real(const std::string &name)
+{
+	std::ostringstream text;
+	text << std::ifstream(std::string(STATIONS_DATA) + "/" + name, std::ios::binary).rdbuf();
+	return text.str();
+}
+
 // A station whose country code changed; the later log sorts first.
 const Files moved = {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
 		     {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}};
@@ -100,7 +170,7 @@ struct Row {
 	std::vector<std::string> lists; // read in this order
 	int status;                     // the renamer's: 2 when the lists stop the run
 	std::string err;
-	std::string lookups; // code=name, or code=- for none
+	std::string lookups; // code=name, code=- for none, code=? for a code named twice
 };
 
 void PrintTo(const Row &row, std::ostream *os)
@@ -152,6 +222,34 @@ const Row rows[] = {
      "", "aaa2=aaa200USA"},
     {"GeodesyML", {{"sntr.xml", geodesyML("SNTR", "0", "0", "GRC")}}, {"sntr.xml"}, 0, "",
      "sntr=sntr00GRC"},
+    {"GeodesyML named by its gml:id", {{"00na.xml", gaGeodesyML("_00NA00AUS", "00na")}}, {"00na.xml"}, 0,
+     "", "00na=00na00AUS"},
+    {"folder of GeodesyML with and without names",
+     {{"logs/00na_20170505.xml", real("00na_20170505.xml")},
+      {"logs/ade1_20170505.xml", gaGeodesyML("ADE200AUS", "ADE1")},
+      {"logs/alic_20170505.xml", gaGeodesyML("site-log", "ALIC")}, {"logs/brux.xml", real("BRUX00BEL.xml")}},
+     {"logs"}, 0,
+     "logs/ade1_20170505.xml:2: note: skipped: gml:id 'ADE200AUS' and fourCharacterID 'ADE1' disagree\n"
+     "logs: 1 site log names no nine-character station (GeodesyML), skipped: logs/alic_20170505.xml\n",
+     "00na=00na00AUS brux=brux00BEL ade1=- ade2=- alic=-"},
+    {"global station table",
+     {{"l", "* Global station table\n!ID  DOMES     NAME                 P  NINE\n"
+	    "00NA 59975M001 Darwin Supreme Court P          00NA00AUS\n"
+	    "abmf 97103M001 Les Abymes           P          ABMF00GLP\n"
+	    "* ZIMM00CHE moved\n! ALGO00CAN closed\n"
+	    "ALIC 50137M001 Alice Springs        P          ZIMM00CHE\n"}}, {"l"}, 0,
+     "l:7: note: skipped: not a station name 'ALIC'\n", "00na=00na00AUS abmf=abmf00GLP alic=- zimm=- algo=-"},
+    {"paths, as find prints them",
+     {{"l", "./ALIC00AUS_R_20191990000_01D_30S_MO.rnx\nsbas/ABMF00GLP_R_20191990000_01D_30S_MO.crx.gz\n"
+	    "/data/2019/199/ZIMM00CHE_S_20191990000_01D_30S_MO.rnx\n./x/\n"}}, {"l"}, 0,
+     "l:4: note: skipped: not a station name './x/'\n", "alic=alic00AUS abmf=abmf00GLP zimm=zimm00CHE"},
+    {"SOPAC XML site log in a folder", with(moved, {{"logs/algo.xml", sopacLog("ALGO")}}), {"logs"}, 0,
+     "logs: 1 site log names no nine-character station (SOPAC XML), skipped: logs/algo.xml\n" + note,
+     "abmf=abmf00FRA algo=-"},
+    {"GeodesyML named past its first 4 KiB", {{"BRUX00BEL.xml", real("BRUX00BEL.xml")}},
+     {"BRUX00BEL.xml"}, 0, "", "brux=brux00BEL"},
+    {"XML of an empty root in a folder", with(moved, {{"logs/meta.xml", "<?xml version=\"1.0\"?><metadata/>"}}),
+     {"logs"}, 0, note, "abmf=abmf00FRA"},
     {"folder of every kind, at any depth",
      {{"logs/README", "Site logs of our network\n"},
       {"logs/aaa2/aaa2_20200101.txt", v1Log("AAA200USA", "AAA2")},
@@ -202,14 +300,25 @@ const Row rows[] = {
     {"version 1 log in a folder, skipped", with(moved, {{"logs/zimm_20100101.log", v1}}), {"logs"},
      0, "logs: 1 site log names no nine-character station (version 1), skipped: "
         "logs/zimm_20100101.log\n" + note, ""},
+    {"version 1 log without its ID", {{"rhof.txt", v1Log("ISL00", "")}}, {"rhof.txt"}, 2,
+     "rhof.txt:3: version 1 site log, with an empty Four Character ID and no country code\n", ""},
+    {"SOPAC XML site log", {{"algo.xml", sopacLog("ALGO")}}, {"algo.xml"}, 2,
+     "algo.xml: SOPAC XML site log: gives no nine-character name\n", "algo=-"},
+    {"GeodesyML whose gml:id disagrees", {{"ade1.xml", gaGeodesyML("ADE200AUS", "ADE1")}}, {"ade1.xml"}, 2,
+     "ade1.xml:2: gml:id 'ADE200AUS' and fourCharacterID 'ADE1' disagree\n", "ade1=- ade2=-"},
+    {"folder of logs that name no station",
+     {{"logs/akyr_20040310.log", v1Log("AKYR", "AKYR")}, {"logs/algo.xml", sopacLog("ALGO")},
+      {"logs/alic.xml", gaGeodesyML("", "ALIC")}, {"logs/nyal.log", v1Log("AAA200USA", "NYAL")}},
+     {"logs"}, 2,
+     "logs/nyal.log:1: note: skipped: title 'AAA200USA' and Four Character ID 'NYAL' disagree\n"
+     "logs: no usable site logs (1 version 1 log, 1 GeodesyML log, 1 SOPAC XML log skipped)\n", ""},
     {"title and Four Character ID disagree", {{"nyal.log", v1Log("AAA200USA", "NYAL")}}, {"nyal.log"},
      2, "nyal.log:1: title 'AAA200USA' and Four Character ID 'NYAL' disagree\n", "aaa2=- nyal=-"},
     {"GeodesyML without a country", {{"sntr.xml", geodesyML("SNTR", "0", "0", "")}}, {"sntr.xml"}, 2,
      "sntr.xml: no 'countryCodeISO' element in 'siteLocation'\n", "sntr=-"},
     {"folder with nothing usable",
      {{"logs/notes.txt", "ABMF00GLP\n"}, {"logs/akyr_20040310.log", v1Log("AKYR", "AKYR")}}, {"logs"},
-     2, "logs: 1 site log names no nine-character station (version 1), skipped: "
-	"logs/akyr_20040310.log\nlogs: no site logs\n", "abmf=-"},
+     2, "logs: no usable site logs (1 version 1 log skipped)\n", "abmf=-"},
     {"every conflict and refusal at once",
      {{"a", "KOST00KAZ\nSANT00CHL\nSCH200CAN\n"}, {"b", "KOST00TUR SANT00GRC\nSCH200USA\n"},
       {"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
@@ -222,8 +331,8 @@ const Row rows[] = {
      "logs/abmf00glp_20200101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
      "logs/abmf00fra_20200101.log:5\n"
      "logs/kost.log:5: 'KOST00RUS' conflicts with 'KOST00KAZ' of a:1\n", "kost=kost00KAZ abmf=-"},
-    {"conflict in one list", {{"l", "ABMF00GLP\nabmf00GLP\nABMF01GLP\n"}}, {"l"}, 2,
-     "l:3: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n", ""},
+    {"two names under one code in one list", {{"l", "ABMF00GLP\nabmf00GLP\nABMF01GLP\nABMF02GLP\n"}}, {"l"},
+     0, "l:3: note: ABMF is ABMF00GLP (l:1) or ABMF01GLP (l:3); its files are left\n", "abmf=?"},
     {"conflict across lists", {{"a", "ABMF00GLP\n"}, {"b", "ZIMM00CHE\nABMF00FRA\n"}}, {"a", "b"},
      2, "b:2: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n", ""},
     {"conflict with a folder's winner", with(moved, {{"b", "ABMF00GLP\n"}}), {"logs", "b"}, 2,
@@ -318,8 +427,11 @@ std::vector<std::string> readInChild(const Row &row)
 		const int status = readStationLists(row.lists, names) ? 0 : 2;
 		std::string found;
 		for (const std::string &code : codes) {
-			const char *name = listedName(names, code.c_str());
-			found += (found.empty() ? "" : " ") + code + "=" + (name ? name : "-");
+			const ListedName listed = listedName(names, code.c_str());
+			found += (found.empty() ? "" : " ") + code + "=" +
+				 (!listed.ambiguity.empty() ? "?"
+				  : listed.name		    ? listed.name
+							    : "-");
 		}
 		std::ofstream("report") << status << '\n' << found << '\n';
 		_exit(0);
@@ -376,6 +488,14 @@ const RunRow runs[] = {
      "logs: no site logs\n", 2},
     {"GeodesyML in a folder", {{"gml/abmf", geodesyML("ABMF", "0", "1", "FRA")}}, {"-c", "gml"},
      "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n", "", 0},
+    {"two names under one code: its files left, the rest renamed",
+     {{"l", "ABMF00GLP\nABMF01GLP\nZIMM00CHE\n"}, {"t/zimm0010.16o", "t"}}, {"-c", "l"},
+     "t/zimm0010.16o -> t/ZIMM00CHE_R_20160010000_01D_30S_MO.rnx\n",
+     "l:2: note: ABMF is ABMF00GLP (l:1) or ABMF01GLP (l:2); its files are left\n"
+     "t/abmf0010.16o: not renamed: ABMF is ABMF00GLP (l:1) or ABMF01GLP (l:2)\n", 1},
+    // 87 MB of blanks in a name's element, of which none is kept
+    {"GeodesyML of piled-up blanks", {{"gml/abmf", piledUp(174762)}}, {"-c", "gml"},
+     "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n", "", 0},
 };
 
 class Runs : public InOwnFolder<::testing::TestWithParam<RunRow>>
@@ -403,6 +523,42 @@ TEST_P(Runs, AsTheRenamerEnds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Runs, ::testing::ValuesIn(runs), nameOf<RunRow>);
+
+class Deep : public InOwnFolder<>
+{
+};
+
+// A folder of site logs 1,100 levels deep, under a limit of 1,024
+// descriptors: every level read. Each log sorts after its subfolder, so that
+// it is read on the way back, through the folders closed on the way down.
+TEST_F(Deep, FolderOfLogsUnderFewDescriptors)
+{
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+	make({{"t/abmf0010.16o", "t"}, {"t/brux0010.16o", "t"}, {"t/zimm0010.16o", "t"}});
+	ASSERT_EQ(mkdir("logs", 0777), 0);
+	const int home = open(".", O_RDONLY | O_DIRECTORY);
+	ASSERT_EQ(chdir("logs"), 0);
+	for (int level = 1; level <= 1100; level++) {
+		ASSERT_EQ(mkdir("d", 0777), 0);
+		if (level == 1 || level == 550 || level == 1100)
+			std::ofstream("z.log") << siteLog(level == 1	 ? "ABMF01FRA"
+							  : level == 550 ? "BRUX01BEL"
+									 : "ZIMM01CHE");
+		ASSERT_EQ(chdir("d"), 0);
+	}
+	ASSERT_EQ(fchdir(home), 0);
+	close(home);
+
+	const Result r = runArgv("/usr/bin/prlimit",
+				 {"prlimit", "--nofile=1024", orvaneRenamePath, "-c", "logs", "t"});
+	EXPECT_EQ(r.out, "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n"
+			 "t/brux0010.16o -> t/BRUX01BEL_R_20160010000_01D_30S_MO.rnx\n"
+			 "t/zimm0010.16o -> t/ZIMM01CHE_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(runArgv("/bin/rm", {"rm", "-rf", "logs"}).status, 0);
+}
 
 TEST(Catalogue, IndexAnswersAsTheScan)
 {
@@ -439,9 +595,10 @@ TEST(LargeList, EveryNameFound)
 	unlink(path);
 	ASSERT_TRUE(read);
 	for (const std::string &code : codes) {
-		const char *name = listedName(names, code.c_str());
-		ASSERT_NE(name, nullptr) << code;
-		ASSERT_EQ(name, code + "00DEU");
+		const ListedName listed = listedName(names, code.c_str());
+		ASSERT_NE(listed.name, nullptr) << code;
+		ASSERT_EQ(listed.name, code + "00DEU");
+		ASSERT_EQ(listed.ambiguity, "");
 	}
 }
 

@@ -277,14 +277,14 @@ const Case runs[] = {
      .after = {"a/ABMF01FRA_R_20160010000_01D_30S_MO.rnx: a/abmf0010.16o",
 	       "a/XXXX00ITA_R_20160010000_01D_30S_MO.rnx: a/xxxx0010.16o",
 	       "l: ABMF01FRA XXXX00ITA"}},
-    // a list is checked before anything is renamed
+    // the lists are checked before anything is renamed
     {.name = "ListCheckedBeforeAnyRename",
-     .files = {"a/abmf0010.16o", "l: ABMF00GLP\nABMF01GLP"},
-     .args = {"-c", "l", "a"},
+     .files = {"a/abmf0010.16o", "l: ABMF00GLP", "m: ZIMM00CHE\nABMF01GLP"},
+     .args = {"-c", "l", "-c", "m", "a"},
      .out = "",
-     .err = "l:2: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n",
+     .err = "m:2: 'ABMF01GLP' conflicts with 'ABMF00GLP' of l:1\n",
      .status = 2,
-     .after = {"a/abmf0010.16o: a/abmf0010.16o", "l: ABMF00GLP\nABMF01GLP"}},
+     .after = {"a/abmf0010.16o: a/abmf0010.16o", "l: ABMF00GLP", "m: ZIMM00CHE\nABMF01GLP"}},
     // -2: long names back to short ones; what has none is refused, and of two
     // that give one, the second in byte order is left
     {.name = "LongNamesBackToShort",

@@ -3,6 +3,8 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +20,11 @@ static std::optional<std::pair<int, int>> clash(const Options &options, int forw
 static bool isSuffix(std::string_view text);
 static std::optional<int> readJobs(const char *text);
 static int usage(int status);
-static bool optionAmongPaths(int first, int argc, char **argv, bool endedByDashes);
+static bool take(Options &options, int c, const char *arg);
+static void sayMistake(char **argv);
+static bool pathsFor(CommandLine &line, int forward, std::span<char *const> paths,
+		     bool endedByDashes);
+static bool optionAmongPaths(std::span<char *const> paths, bool endedByDashes);
 
 static const struct option longOptions[] = {
     {"help", no_argument, NULL, 'h'},
@@ -30,7 +36,6 @@ static const struct option longOptions[] = {
 CommandLine readCommandLine(int argc, char **argv)
 {
 	CommandLine line;
-	Options &options = line.options;
 	int c;
 	int forward = 0; /* the first option of the forward direction */
 
@@ -38,55 +43,11 @@ CommandLine readCommandLine(int argc, char **argv)
 	int at = optind;
 	while ((c = getopt_long(argc, argv, "+0nHRSs:c:2j:L:u:h", longOptions, NULL)) != -1) {
 		at = optind;
-		if (forward == 0 && (c == 'R' || c == 'S' || c == 's' || c == 'c' || c == 'H'))
+		if (forward == 0 && strchr("RSscH", c) != NULL)
 			forward = c;
-		switch (c) {
-		case '0':
-			options.nulRecord = true;
-			break;
-		case 'n':
-			options.dryRun = true;
-			break;
-		case 'H':
-			options.readHeaders = true;
-			break;
-		case 'R':
-			options.source = "R";
-			break;
-		case 'S':
-			options.source = "S";
-			break;
-		case 's':
-			if (!isSuffix(optarg)) {
-				(void)fprintf(stderr,
-					      "%s: option '-s' takes two digits and three capital "
-					      "letters, as 00ITA, not '%s'\n",
-					      program, optarg);
-				return line.ending(usage(2));
-			}
-			options.suffix = optarg;
-			break;
-		case 'c':
-			options.lists.emplace_back(optarg);
-			break;
-		case 'L':
-			options.listing = optarg;
-			break;
-		case 'u':
-			options.undo = optarg;
-			break;
-		case '2':
-			options.shortening = true;
-			break;
-		case 'j':
-			if (const std::optional<int> jobs = readJobs(optarg))
-				options.jobs = *jobs;
-			else
-				return line.ending(usage(2));
-			break;
-		case 'h':
+		if (c == 'h')
 			return line.ending(usage(0));
-		case 'V':
+		if (c == 'V') {
 			printf(
 			    "%s version %s.\n"
 			    "Copyright (c) " ORVANE_COPYRIGHT ".\n"
@@ -95,44 +56,122 @@ CommandLine readCommandLine(int argc, char **argv)
 			    "There is NO WARRANTY, to the extent permitted by law.\n",
 			    program, version);
 			return line.ending(fflush(stdout) != 0 || ferror(stdout));
-		default:
-			if (optopt == 's')
-				(void)fprintf(stderr, "%s: option '-s' needs a suffix\n", program);
-			else if (optopt == 'c')
-				(void)fprintf(stderr, "%s: option '-c' needs a list\n", program);
-			else if (optopt == 'j')
-				(void)fprintf(stderr, "%s: option '-j' needs a number\n", program);
-			else if (optopt == 'L')
-				(void)fprintf(stderr, "%s: option '-L' needs a listing\n", program);
-			else if (optopt == 'u')
-				(void)fprintf(stderr, "%s: option '-u' needs a record\n", program);
-			else if (optopt != 0)
-				(void)fprintf(stderr, "%s: unknown option '-%c'\n", program,
-					      optopt);
-			else
-				(void)fprintf(stderr, "%s: unknown option '%s'\n", program,
-					      argv[optind - 1]);
+		}
+		if (c == '?') {
+			sayMistake(argv);
 			return line.ending(usage(2));
 		}
+		if (!take(line.options, c, optarg))
+			return line.ending(usage(2));
 	}
 	const bool endedByDashes = optind == at + 1 && strcmp(argv[at], "--") == 0;
-	if (const auto pair = clash(options, forward)) {
+	if (!pathsFor(line, forward, std::span<char *const>(argv + optind, argv + argc),
+		      endedByDashes))
+		return line.ending(usage(2));
+	return line;
+}
+
+/* One option taken into the options; false after saying what is wrong with
+ * its argument. */
+static bool take(Options &options, int c, const char *arg)
+{
+	switch (c) {
+	case '0':
+		options.nulRecord = true;
+		break;
+	case 'n':
+		options.dryRun = true;
+		break;
+	case 'H':
+		options.readHeaders = true;
+		break;
+	case 'R':
+	case 'S':
+		options.source = c == 'R' ? "R" : "S";
+		break;
+	case 's':
+		if (!isSuffix(arg)) {
+			(void)fprintf(stderr,
+				      "%s: option '-s' takes two digits and three capital letters, "
+				      "as 00ITA, not '%s'\n",
+				      program, arg);
+			return false;
+		}
+		options.suffix = arg;
+		break;
+	case 'c':
+		options.lists.emplace_back(arg);
+		break;
+	case 'L':
+		options.listing = arg;
+		break;
+	case 'u':
+		options.undo = arg;
+		break;
+	case '2':
+		options.shortening = true;
+		break;
+	case 'j': {
+		const std::optional<int> jobs = readJobs(arg);
+		if (!jobs)
+			return false;
+		options.jobs = *jobs;
+		break;
+	}
+	}
+	return true;
+}
+
+/* What an option takes, for the message that it is missing; or NULL. */
+static const char *argumentOf(int option)
+{
+	switch (option) {
+	case 's':
+		return "a suffix";
+	case 'c':
+		return "a list";
+	case 'j':
+		return "a number";
+	case 'L':
+		return "a listing";
+	case 'u':
+		return "a record";
+	default:
+		return NULL;
+	}
+}
+
+/* An unknown option, or one without the argument it takes. */
+static void sayMistake(char **argv)
+{
+	if (const char *argument = argumentOf(optopt))
+		(void)fprintf(stderr, "%s: option '-%c' needs %s\n", program, optopt, argument);
+	else if (optopt != 0)
+		(void)fprintf(stderr, "%s: unknown option '-%c'\n", program, optopt);
+	else
+		(void)fprintf(stderr, "%s: unknown option '%s'\n", program, argv[optind - 1]);
+}
+
+/* The options together, and the paths they take: -L none, the rest one or
+ * more, no option among them. false after saying what is wrong. */
+static bool pathsFor(CommandLine &line, int forward, std::span<char *const> paths,
+		     bool endedByDashes)
+{
+	if (const auto pair = clash(line.options, forward)) {
 		(void)fprintf(stderr, "%s: option '-%c' does not go with '-%c'\n", program,
 			      pair->first, pair->second);
-		return line.ending(usage(2));
+		return false;
 	}
-	if (options.listing) {
-		if (optind < argc) {
+	if (line.options.listing) {
+		if (!paths.empty())
 			(void)fprintf(stderr, "%s: option '-L' takes no path, not '%s'\n", program,
-				      argv[optind]);
-			return line.ending(usage(2));
-		}
-		return line;
+				      paths[0]);
+		return paths.empty();
 	}
-	if (optind >= argc || optionAmongPaths(optind, argc, argv, endedByDashes))
-		return line.ending(usage(2));
-	line.paths = std::span<char *const>(argv + optind, argv + argc);
-	return line;
+	if (paths.empty() || optionAmongPaths(paths, endedByDashes))
+		return false;
+	line.paths = paths;
+	return true;
 }
 
 /* An option and the one it does not go with, or nothing: -u takes back a
@@ -206,15 +245,16 @@ static int usage(int status)
 
 /* "archive -n" would otherwise rename the archive for real and then look
  * for a file named -n. */
-static bool optionAmongPaths(int first, int argc, char **argv, bool endedByDashes)
+static bool optionAmongPaths(std::span<char *const> paths, bool endedByDashes)
 {
 	if (endedByDashes)
 		return false;
-	for (int i = first + 1; i < argc; i++)
-		if (argv[i][0] == '-') {
-			(void)fprintf(stderr, "%s: option '%s' after a path: options come first\n",
-				      program, argv[i]);
-			return true;
-		}
-	return false;
+	const auto rest = paths.subspan(1);
+	const auto option =
+	    std::find_if(rest.begin(), rest.end(), [](const char *path) { return path[0] == '-'; });
+	if (option == rest.end())
+		return false;
+	(void)fprintf(stderr, "%s: option '%s' after a path: options come first\n", program,
+		      *option);
+	return true;
 }

@@ -44,10 +44,11 @@ struct Stem {
 
 // The conversion takes days 000 to 366 of any year, as orvane does; a long
 // name is only made for a day the year has.
-bool isDayOfYear(int year, int day)
+bool isDayOfYear(const LongName &ln)
 {
+	const int year = ln.century * 100 + ln.year;
 	const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-	return day >= 1 && day <= (leap ? 366 : 365);
+	return ln.day >= 1 && ln.day <= (leap ? 366 : 365);
 }
 
 } // namespace
@@ -93,20 +94,25 @@ NewName newName(const Naming &naming, std::string_view name, std::string_view fr
 			return nn;
 		}
 	} else {
-		const char *listed = stem.length >= 4 && naming.lists != nullptr
-					 ? listedName(*naming.lists, stem.text.data())
-					 : nullptr;
+		const ListedName listed = stem.length >= 4 && naming.lists != nullptr
+					      ? listedName(*naming.lists, stem.text.data())
+					      : ListedName{};
 		LongName ln;
 		const Refusal refusal = convertNameFrom1981(
-		    stem.text.data(), listed != nullptr ? listed + 4 : naming.suffix, nullptr,
-		    catalogueName, &ln);
+		    stem.text.data(), listed.name != nullptr ? listed.name + 4 : naming.suffix,
+		    nullptr, catalogueName, &ln);
 		if (refusal != convOk) {
 			// orvane's message up to its dots: "Station Name not found"
 			const std::string_view message = convMessage[refusal] + 1;
 			nn.why_.reason = message.substr(0, message.find("..."));
 			return nn;
 		}
-		if (!isDayOfYear(ln.century * 100 + ln.year, ln.day)) {
+		// A code a list names twice is neither station's, nor -s's.
+		if (!listed.ambiguity.empty()) {
+			nn.why_ = {std::string(listed.ambiguity), "station of two names in a list"};
+			return nn;
+		}
+		if (!isDayOfYear(ln)) {
 			nn.why_ = {std::to_string(ln.century * 100 + ln.year) + " has no day " +
 				       std::string(stem.view().substr(4, 3)),
 				   "no such day"};

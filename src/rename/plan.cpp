@@ -59,14 +59,12 @@ class Plan
 	std::string_view newPath(const Move &m) const { return {buffer_.data() + m.at, m.length}; }
 	bool listed(std::string_view path) const
 	{
-		return std::binary_search(
-		    sorted_.begin(), sorted_.end(), path, [this](const auto &a, const auto &b) {
-			    return text(a) < text(b);
-		    });
+		const auto at = std::lower_bound(
+		    sorted_.begin(), sorted_.end(), path,
+		    [this](std::uint32_t a, std::string_view b) { return paths_[a] < b; });
+		return at != sorted_.end() && paths_[*at] == path;
 	}
-	std::string_view text(std::uint32_t path) const { return paths_[path]; }
-	static std::string_view text(std::string_view path) { return path; }
-	void name();
+	void namePaths();
 	void findTaken();
 
 	const std::vector<std::string_view> paths_;
@@ -86,7 +84,7 @@ void Plan::make()
 		sorted_[i] = i;
 	std::sort(sorted_.begin(), sorted_.end(),
 		  [this](std::uint32_t a, std::uint32_t b) { return paths_[a] < paths_[b]; });
-	name();
+	namePaths();
 	findTaken();
 	auto refused = refused_.begin();
 	for (std::size_t i = 0; i < moves_.size() || refused != refused_.end();) {
@@ -108,7 +106,7 @@ void Plan::make()
 }
 
 // Every candidate's new path, or why it has none.
-void Plan::name()
+void Plan::namePaths()
 {
 	for (std::uint32_t i = 0; i < paths_.size(); i++) {
 		const Split path = split(paths_[i]);
@@ -135,7 +133,8 @@ void Plan::findTaken()
 	for (std::uint32_t i = 0; i < order.size(); i++)
 		order[i] = i;
 	std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-		const std::string_view x = newPath(moves_[a]), y = newPath(moves_[b]);
+		const std::string_view x = newPath(moves_[a]);
+		const std::string_view y = newPath(moves_[b]);
 		if (x != y)
 			return x < y;
 		return paths_[moves_[a].path] < paths_[moves_[b].path];

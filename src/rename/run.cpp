@@ -15,7 +15,7 @@
 #include "rename/undo.h"
 #include "report/record.h"
 #include "report/stop.h"
-#include "stations/listread.h"
+#include "stations/listednames.h"
 #include "stations/lists.h"
 #include "util/readfile.h"
 #include "walk/budget.h"

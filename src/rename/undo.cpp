@@ -28,7 +28,8 @@ void refuse(std::string_view file, const std::string &why)
 
 // A pair's folder, with its slash, and its names there.
 struct InFolder {
-	std::string_view folder, old, to;
+	std::string_view folder; // cppcheck-suppress unusedStructMember
+	std::string_view old, to;
 };
 
 std::optional<InFolder> inFolder(const Pair &p)
@@ -153,7 +154,8 @@ void Undo::pair(const Pair &p)
 // Only what is no folder goes back: the run renamed no folder.
 Result<Moved> Undo::move(const Place &place, const InFolder &f)
 {
-	const std::string to(f.to), old(f.old);
+	const std::string to(f.to);
+	const std::string old(f.old);
 	struct stat st;
 	if (fstatat(place.fd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
 		return Result<Moved>::fromErrno();

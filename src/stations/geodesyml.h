@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "stations/listread.h"
+#include "stations/sitelog.h"
 
 struct GeodesyState;
 

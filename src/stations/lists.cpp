@@ -2,15 +2,20 @@
 // doubt about a name settled, before the first file is renamed: a run that
 // stops on a bad list has changed nothing. The names are then looked up once
 // per file, by the four bytes of the station code as one key.
+#include "stations/lists.h"
+
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <new>
 
-#include "stations/lists.h"
-#include "stations/listread.h"
 #include "name/stationcode.h"
+#include "stations/listednames.h"
+#include "stations/listtext.h"
+#include "stations/logfolder.h"
+#include "stations/sitelog.h"
+#include "stations/textlist.h"
+#include "util/fd.h"
 
 namespace
 {
@@ -42,7 +47,7 @@ bool readList(const std::string &path, ListedNames &names)
 	const LogName log = readSiteLog(read, file, false);
 	switch (log.outcome) {
 	case LogName::named:
-		return names.add(log.listed);
+		return names.add(log.listed) != ListedNames::Added::conflict;
 	case LogName::notALog:
 		return readTextList({file, withoutByteOrderMark(read.text())}, names);
 	default:
@@ -69,48 +74,13 @@ bool readStationLists(const std::vector<std::string> &paths, ListedNames &names)
 	return sound;
 }
 
-const char *listedName(const ListedNames &names, const char *code)
+ListedName listedName(const ListedNames &names, const char *code)
 {
-	const Listed *n = hasFourBytes(code) ? names.find(codeWord(code)) : nullptr;
-	return n != nullptr ? n->name.data() : nullptr;
-}
-
-void tellConflict(const Listed &later, const Listed &earlier)
-{
-	tell(at(later.where) + "'" + std::string(later.found.data()) + "' conflicts with '" +
-	     std::string(earlier.found.data()) + "' of " + std::string(earlier.where.file) + ":" +
-	     std::to_string(earlier.where.line));
-}
-
-const Listed *ListedNames::find(uint32_t key) const
-{
-	const auto found = names_.find(key);
-	return found != names_.end() ? &found->second : nullptr;
-}
-
-const Listed *ListedNames::clash(const Listed &n) const
-{
-	const Listed *had = find(keyOf(n));
-	return had != nullptr && !sameName(*had, n) ? had : nullptr;
-}
-
-bool ListedNames::add(const Listed &n)
-{
-	const auto [had, added] = names_.try_emplace(keyOf(n), n);
-	if (added || sameName(had->second, n))
-		return true;
-	tellConflict(n, had->second);
-	return false;
-}
-
-std::string_view ListedNames::keep(std::string_view path)
-{
-	return paths_.emplace_back(path);
-}
-
-bool ListedNames::readBefore(int fd)
-{
-	struct stat st {
-	};
-	return fstat(fd, &st) == 0 && !read_.emplace(st.st_dev, st.st_ino).second;
+	if (!hasFourBytes(code))
+		return {};
+	const uint32_t key = codeWord(code);
+	const Listed *n = names.find(key);
+	if (n == nullptr)
+		return {};
+	return {n->name.data(), names.ambiguity(key)};
 }

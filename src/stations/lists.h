@@ -3,6 +3,7 @@
 #define ORVANE_LISTS_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ListedNames;
@@ -13,7 +14,13 @@ class ListedNames;
 bool readStationLists(const std::vector<std::string> &paths, ListedNames &names);
 
 // The name listed for the four bytes of a short name's station code: nine
-// characters, the first four in lower case; or nullptr.
-const char *listedName(const ListedNames &names, const char *code);
+// characters, the first four in lower case; or nullptr. Where a list gives
+// the code two names, the first is given, and the words that say so: the
+// file is then to be left.
+struct ListedName {
+	const char *name = nullptr;
+	std::string_view ambiguity; // "ABER is ABER00GBR (LIST:LINE) or ABER00GLP (LIST:LINE)"
+};
+ListedName listedName(const ListedNames &names, const char *code);
 
 #endif

@@ -1,20 +1,20 @@
 // A folder of site logs, as networks keep them: every site log below it, at
 // any depth and whatever its name, and for a station whose logs disagree, as
 // where its country code changed, the latest log's name.
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "stations/logfolder.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "name/charclass.h"
-#include "stations/listread.h"
+#include "stations/listednames.h"
+#include "stations/listtext.h"
+#include "stations/logdate.h"
+#include "stations/logtree.h"
+#include "stations/sitelog.h"
 
 namespace
 {
@@ -25,63 +25,6 @@ struct Log {
 	Listed listed;
 	uint32_t date = 0;
 };
-
-struct Entry {
-	std::string name;
-	unsigned char type = DT_UNKNOWN;
-};
-
-// A folder's entries in byte order of their names, so that every file system
-// gives the same messages.
-struct Listing {
-	std::vector<Entry> entries;
-	int error = 0;
-};
-
-Listing list(int dir)
-{
-	Listing listing;
-	const int copy = fcntl(dir, F_DUPFD_CLOEXEC, 0);
-	DIR *d = copy >= 0 ? fdopendir(copy) : nullptr;
-	if (d == nullptr) {
-		listing.error = errno;
-		if (copy >= 0)
-			close(copy);
-		return listing;
-	}
-	for (;;) {
-		errno = 0;
-		const dirent *e = readdir(d);
-		if (e == nullptr)
-			break;
-		const std::string_view name = e->d_name;
-		if (name != "." && name != "..")
-			listing.entries.push_back({e->d_name, e->d_type});
-	}
-	listing.error = errno;
-	(void)closedir(d);
-	std::ranges::sort(listing.entries, {}, &Entry::name);
-	return listing;
-}
-
-// ssssmrccc_YYYYMMDD.log, ssss_YYYYMMDD.log before that, or another
-// extension: the eight digits after the last '_', then the end or a dot.
-uint32_t dateOfName(std::string_view name)
-{
-	const size_t underscore = name.rfind('_');
-	if (underscore == std::string_view::npos)
-		return 0;
-	const std::string_view rest = name.substr(underscore + 1);
-	if (rest.size() < 8 || (rest.size() > 8 && rest[8] != '.'))
-		return 0;
-	uint32_t date = 0;
-	for (const char c : rest.substr(0, 8)) {
-		if (!isDigit(c))
-			return 0;
-		date = date * 10 + static_cast<uint32_t>(c - '0');
-	}
-	return date;
-}
 
 // A station's logs, in the order of the walk.
 using Station = std::vector<const Log *>;
@@ -156,48 +99,26 @@ class LogFolder
       public:
 	LogFolder(std::string_view path, ListedNames &names) : path_(path), names_(names) {}
 
-	// Depth first, each folder's entries in byte order; a folder stays open
-	// while the walk is below it. Links are not followed; a folder read
-	// before, by another list or through a mount met twice, is not read
-	// again.
+	// Every file below the folder open on top.
 	void walk(Fd top)
 	{
-		std::vector<Frame> open;
-		push(open, std::move(top), std::string(path_));
-		while (!open.empty()) {
-			Frame &f = open.back();
-			if (f.next == f.entries.size()) {
-				open.pop_back();
-				continue;
-			}
-			const Entry &e = f.entries[f.next++];
-			const int dir = f.dir.get();
-			std::string path = f.prefix + e.name;
-			switch (typeOf(dir, e, path)) {
-			case DT_DIR: {
-				Fd below(openat(dir, e.name.c_str(),
-						O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-				if (!below)
-					refuse(path, errno);
-				else if (!names_.readBefore(below.get()))
-					push(open, std::move(below), std::move(path));
-				break;
-			}
-			case DT_REG:
-				readFile(dir, e.name, path);
-				break;
-			default:
-				break;
-			}
-		}
+		LogTree tree(names_,
+			     [this](const Fd &file, std::string_view name,
+				    const std::string &path) { readFile(file, name, path); });
+		tree.walk(std::move(top), path_);
+		refused_ |= tree.refused();
 	}
 
-	// The names once the walk is over: the version 1 logs counted, a name
-	// for each station, every conflict told, and the notes of names given up
-	// only when there is none.
+	// The names once the walk is over: the logs that name no station
+	// counted, a name for each station, every conflict told, and the notes
+	// of names given up only when there is none.
 	bool finish()
 	{
-		tellVersionOne();
+		if (logs_.empty() && !refused_) {
+			tellNoneUsable();
+			return false;
+		}
+		tellSkipped();
 		bool conflicts = false;
 		std::unordered_map<uint32_t, const Log *> winnerOf;
 		for (const Station &station : byStation(logs_)) {
@@ -221,63 +142,12 @@ class LogFolder
 			if (w->second == &log)
 				(void)names_.add(log.listed);
 		}
-		if (logs_.empty()) {
-			tell(std::string(path_) + ": no site logs");
-			return false;
-		}
 		return !conflicts;
 	}
 
       private:
-	// A folder in the walk, and the next of its entries.
-	struct Frame {
-		Fd dir;
-		std::string prefix; // its path and '/'
-		std::vector<Entry> entries;
-		size_t next = 0;
-	};
-
-	void push(std::vector<Frame> &open, Fd dir, std::string shown)
+	void readFile(const Fd &fd, std::string_view name, const std::string &path)
 	{
-		Listing listing = list(dir.get());
-		if (listing.error != 0) {
-			refuse(shown, listing.error);
-			return;
-		}
-		if (!shown.ends_with('/'))
-			shown += '/';
-		open.push_back({std::move(dir), std::move(shown), std::move(listing.entries)});
-	}
-
-	// DT_DIR, DT_REG or another, asked of the file system where the listing
-	// does not say.
-	unsigned char typeOf(int dir, const Entry &e, const std::string &path)
-	{
-		if (e.type != DT_UNKNOWN)
-			return e.type;
-		struct stat st {
-		};
-		if (fstatat(dir, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-			refuse(path, errno);
-			return DT_UNKNOWN;
-		}
-		return S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-	}
-
-	// Opened without following a link, or waiting on a pipe, put in its
-	// place since the listing; what is no regular file then is passed over.
-	void readFile(int dir, const std::string &name, const std::string &path)
-	{
-		const Fd fd(openat(dir, name.c_str(),
-				   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-		struct stat st {
-		};
-		if (!fd) {
-			refuse(path, errno);
-			return;
-		}
-		if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-			return;
 		const uint32_t named = dateOfName(name);
 		FileText read(fd.get());
 		LogName log = readSiteLog(read, path, named == 0);
@@ -287,11 +157,13 @@ class LogFolder
 			logs_.push_back({log.listed, named != 0 ? named : log.prepared});
 			break;
 		case LogName::versionOne:
-			if (versionOne_++ == 0)
-				firstVersionOne_ = path;
+		case LogName::unnamed:
+		case LogName::sopac:
+			skip(log.outcome, path);
 			break;
 		case LogName::disagree:
 			tell(at(log.where) + "note: skipped: " + log.message);
+			noted_++;
 			break;
 		case LogName::refused:
 			tell(at(log.where) + log.message);
@@ -302,32 +174,64 @@ class LogFolder
 		}
 	}
 
-	void refuse(const std::string &path, int error)
+	// The logs that name no station, counted by kind.
+	struct Skipped {
+		LogName::Outcome outcome;
+		const char *kind;
+		size_t count = 0;
+		std::string first;
+	};
+
+	void skip(LogName::Outcome outcome, const std::string &path)
 	{
-		tellNotRead(path, error);
-		refused_ = true;
+		for (Skipped &s : skipped_)
+			if (s.outcome == outcome && s.count++ == 0)
+				s.first = path;
 	}
 
-	void tellVersionOne() const
+	void tellSkipped() const
 	{
-		const std::string folder(path_);
-		if (versionOne_ == 1)
-			tell(folder +
-			     ": 1 site log names no nine-character station (version 1), "
-			     "skipped: " +
-			     firstVersionOne_);
-		else if (versionOne_ > 1)
-			tell(folder + ": " + std::to_string(versionOne_) +
-			     " site logs name no nine-character station (version 1), skipped; the "
-			     "first: " +
-			     firstVersionOne_);
+		for (const Skipped &s : skipped_)
+			if (s.count > 0)
+				tell(skippedLine(s));
+	}
+
+	// "FOLDER: 1 site log names no nine-character station (KIND), skipped:
+	// FILE", or for more "N site logs name ..., skipped; the first: FILE".
+	std::string skippedLine(const Skipped &s) const
+	{
+		std::string line(path_);
+		if (s.count == 1)
+			line += ": 1 site log names";
+		else
+			line.append(": ").append(std::to_string(s.count)).append(" site logs name");
+		line.append(" no nine-character station (").append(s.kind).append("), skipped");
+		line.append(s.count == 1 ? ": " : "; the first: ").append(s.first);
+		return line;
+	}
+
+	// "no usable site logs (2 version 1 logs skipped)", or "no site logs".
+	void tellNoneUsable() const
+	{
+		std::string counts;
+		for (const Skipped &s : skipped_) {
+			if (s.count == 0)
+				continue;
+			counts.append(counts.empty() ? "" : ", ").append(std::to_string(s.count));
+			counts.append(" ").append(s.kind).append(s.count == 1 ? " log" : " logs");
+		}
+		const bool met = !counts.empty() || noted_ > 0;
+		tell(std::string(path_) + (met ? ": no usable site logs" : ": no site logs") +
+		     (counts.empty() ? "" : " (" + counts + " skipped)"));
 	}
 
 	std::string_view path_;
 	ListedNames &names_;
 	std::vector<Log> logs_;
-	size_t versionOne_ = 0;
-	std::string firstVersionOne_;
+	std::array<Skipped, 3> skipped_{{{LogName::versionOne, "version 1", 0, {}},
+					 {LogName::unnamed, "GeodesyML", 0, {}},
+					 {LogName::sopac, "SOPAC XML", 0, {}}}};
+	size_t noted_ = 0;
 	bool refused_ = false;
 };
 

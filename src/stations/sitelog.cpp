@@ -1,10 +1,15 @@
 // Site logs, known by their content: in text form, as the IGS keeps them, a
 // title and then a form whose lines read "LABEL : VALUE"; or GeodesyML.
+#include "stations/sitelog.h"
+
 #include <optional>
 
 #include "name/charclass.h"
 #include "stations/geodesyml.h"
-#include "stations/listread.h"
+#include "stations/listtext.h"
+#include "stations/logdate.h"
+#include "stations/textlist.h"
+#include "util/text.h"
 
 namespace
 {
@@ -61,17 +66,6 @@ class Form
 	std::string_view text_;
 };
 
-// Whether the four characters are the code of the name, in either case.
-bool sameCode(std::string_view four, std::string_view name)
-{
-	if (four.size() != 4)
-		return false;
-	for (size_t i = 0; i < 4; i++)
-		if (toLower(four[i]) != toLower(name[i]))
-			return false;
-	return true;
-}
-
 // A version 1 log holds a Four Character ID and no country code, but the
 // IGS's site log manager writes the nine-character name in its title.
 LogName readVersionOne(const Form &head, const Labelled &four, std::string_view file)
@@ -81,7 +75,11 @@ LogName readVersionOne(const Form &head, const Labelled &four, std::string_view 
 	if (!named || !isStationName(named->text)) {
 		log.outcome = LogName::versionOne;
 		log.where = {file, four.line};
-		log.message = "version 1 site log, with no country code: " + quoted(four.text);
+		log.message =
+		    four.text.empty()
+			? "version 1 site log, with an empty Four Character ID and no "
+			  "country code"
+			: "version 1 site log, with no country code: " + quoted(four.text);
 		return log;
 	}
 	log.where = {file, named->line};
@@ -164,35 +162,25 @@ LogName notReadLog(const FileText &read, std::string_view file)
 	return log;
 }
 
-// Read on a piece at a time, for the parser stops where the name is complete.
+// Read on a piece at a time, for the parser stops where the name is complete;
+// a file read whole already, as a list named alone is, is fed at once.
 LogName readGeodesyML(FileText &read, std::string_view file, bool wantDate)
 {
 	GeodesyML document(withoutByteOrderMark(read.text()), read.whole(), wantDate);
 	if (!document.isDocument())
 		return {};
-	while (document.wantsMore() && !read.whole()) {
+	for (;;) {
+		document.feed(withoutByteOrderMark(read.text()), read.whole());
+		if (!document.wantsMore() || read.whole())
+			break;
 		read.readTo(read.text().size() + (size_t{64} << 10));
 		if (read.failed())
 			return notReadLog(read, file);
-		document.feed(withoutByteOrderMark(read.text()), read.whole());
 	}
 	return document.name(file);
 }
 
 } // namespace
-
-uint32_t preparedDate(std::string_view text)
-{
-	if (text.size() < 10 || text[4] != '-' || text[7] != '-')
-		return 0;
-	uint32_t date = 0;
-	for (const size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-		if (!isDigit(text[i]))
-			return 0;
-		date = date * 10 + static_cast<uint32_t>(text[i] - '0');
-	}
-	return date;
-}
 
 LogName readSiteLog(FileText &read, std::string_view file, bool wantDate)
 {

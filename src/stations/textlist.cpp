@@ -1,9 +1,15 @@
 // Text lists: station names several to a line, or one to a line followed by
 // data of the list's own, as the first column of a table, as networks keep
-// them: under a header row, with stray rows, or as long names.
+// them: under a header row, with stray rows, as long names or paths; or as
+// global station tables keep them, the four-character ID first and the name
+// in a later column.
+#include "stations/textlist.h"
+
 #include <optional>
 
-#include "stations/listread.h"
+#include "stations/listednames.h"
+#include "stations/listtext.h"
+#include "util/text.h"
 
 namespace
 {
@@ -38,9 +44,12 @@ class Fields
 };
 
 // A field names a station when it is a station name, or begins with one and
-// '_', as the prefix NRC100CAN_R_ or a long file name does.
+// '_', as the prefix NRC100CAN_R_ or a long file name does; a path, as find
+// prints it, by its last component.
 std::optional<std::string_view> stationOf(std::string_view field)
 {
+	if (const size_t slash = field.rfind('/'); slash != std::string_view::npos)
+		field.remove_prefix(slash + 1);
 	if (field.size() > 9 && field[9] == '_')
 		field = field.substr(0, 9);
 	return isStationName(field) ? std::optional(field) : std::nullopt;
@@ -64,7 +73,27 @@ bool noNames(std::string_view line)
 	return true;
 }
 
-// Of the rows that name no station, this many are noted one by one.
+// 00NA 59975M001 ... 00NA00AUS: the later field that names the station whose
+// four-character ID stands first, in either case.
+std::optional<std::string_view> tableName(std::string_view line, std::string_view first)
+{
+	if (first.size() != 4)
+		return std::nullopt;
+	Fields fields(line);
+	(void)fields.next();
+	for (auto field = fields.next(); field; field = fields.next())
+		if (const auto name = stationOf(*field); name && sameCode(first, *name))
+			return name;
+	return std::nullopt;
+}
+
+bool isComment(char c)
+{
+	return c == '#' || c == '%' || c == '!' || c == '*';
+}
+
+// Of the rows that name no station, and of the codes named twice, this many
+// are noted one by one.
 constexpr size_t strayNotes = 10;
 
 // The lines of one list, whose names go to names.
@@ -79,7 +108,7 @@ class TextList
 	void readLine(std::string_view line, size_t number)
 	{
 		line = trimBlanks(line);
-		if (line.empty() || line.front() == '#' || line.front() == '%')
+		if (line.empty() || isComment(line.front()))
 			return;
 		Fields fields(line);
 		const std::optional<std::string_view> first = fields.next();
@@ -90,7 +119,11 @@ class TextList
 		if (isFirst && noNames(line))
 			return;
 		const Where where{file_, number};
-		const std::optional<std::string_view> name = stationOf(*first);
+		std::optional<std::string_view> name = stationOf(*first);
+		if (!name && (name = tableName(line, *first))) {
+			add(*name, where);
+			return;
+		}
 		if (!name) {
 			if (++strays_ <= strayNotes)
 				tell(at(where) + "note: skipped: not a station name " +
@@ -113,6 +146,10 @@ class TextList
 			tell(std::string(file_) + ": note: skipped " +
 			     std::to_string(strays_ - strayNotes) +
 			     " more lines whose first field is not a station name");
+		if (ambiguous_ > strayNotes)
+			tell(std::string(file_) +
+			     ": note: " + std::to_string(ambiguous_ - strayNotes) +
+			     " more station codes named twice; their files are left");
 		if (given_ == 0) {
 			tell(std::string(file_) + ": no station names");
 			return false;
@@ -124,14 +161,26 @@ class TextList
 	void add(std::string_view name, const Where &where)
 	{
 		given_++;
-		if (!names_.add(listedAs(name, where)))
+		const Listed n = listedAs(name, where);
+		switch (names_.add(n)) {
+		case ListedNames::Added::conflict:
 			conflicts_ = true;
+			break;
+		case ListedNames::Added::ambiguous:
+			if (++ambiguous_ <= strayNotes)
+				tell(at(where) +
+				     "note: " + std::string(names_.ambiguity(keyOf(n))) +
+				     "; its files are left");
+			break;
+		default:
+			break;
+		}
 	}
 
 	std::string_view file_;
 	ListedNames &names_;
 	bool begun_ = false, conflicts_ = false;
-	size_t strays_ = 0, given_ = 0;
+	size_t strays_ = 0, given_ = 0, ambiguous_ = 0;
 };
 
 } // namespace

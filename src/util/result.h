@@ -14,6 +14,8 @@ struct Done {
 template <class T> class Result
 {
       public:
+	// A value converts, so that a function returns it as it is.
+	// cppcheck-suppress noExplicitConstructor
 	Result(T value) : v_(std::move(value)) {}
 	static Result failed(int error) { return Result(Error{error != 0 ? error : EIO}); }
 	// errno, as the call that just failed left it.

@@ -1,5 +1,7 @@
 #include "util/text.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -25,8 +27,13 @@ std::string escaped(std::string_view text)
 
 std::string quoted(std::string_view text, std::size_t most)
 {
-	std::size_t shown = text.size();
-	if (shown > most) {
+	return quotedStart(text, text.size(), most);
+}
+
+std::string quotedStart(std::string_view text, std::size_t size, std::size_t most)
+{
+	std::size_t shown = std::min(size, text.size());
+	if (size > most && shown > most) {
 		shown = most;
 		while (shown > 0 && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80)
 			shown--;
@@ -40,9 +47,8 @@ std::string quoted(std::string_view text, std::size_t most)
 			q += c;
 	}
 	q += '\'';
-	if (shown < text.size())
-		q += " (first " + std::to_string(shown) + " of " + std::to_string(text.size()) +
-		     " bytes)";
+	if (shown < size)
+		q += " (first " + std::to_string(shown) + " of " + std::to_string(size) + " bytes)";
 	return q;
 }
 

@@ -16,6 +16,10 @@ std::string escaped(std::string_view text);
 // and where it was cut, how much was shown: "'ABC' (first 40 of 80 bytes)".
 std::string quoted(std::string_view text, std::size_t most = 40);
 
+// The same of a text of size bytes of which only the start is at hand: at
+// least its first most + 1 bytes where size is larger than most.
+std::string quotedStart(std::string_view text, std::size_t size, std::size_t most = 40);
+
 // The value of a field of decimal digits only, at most nine of them.
 std::optional<int> digitsValue(std::string_view digits);
 

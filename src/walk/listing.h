@@ -38,7 +38,6 @@ class Listing
 	std::size_t candidates() const { return candidates_; }
 
       private:
-	void take(int fd, const Naming &naming, const char *found, unsigned char type);
 	void add(std::string_view name, Kind kind, int error);
 	void sort();
 
