@@ -55,7 +55,7 @@ class Header : public InOwnFolder<>
 		std::ofstream(name, std::ios::binary) << bytes;
 		const int fd = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 		EXPECT_GE(fd, 0) << name;
-		const Verdict v = reader.judge(fd, compressionOf(name), nameSays(name));
+		const Verdict v = reader.judge(fd, compressionOf(name), nameSays(name).value());
 		close(fd);
 		unlink(name.c_str());
 		return v.left ? std::string(describe(*v.left)) + ": " + v.why : v.frequency;

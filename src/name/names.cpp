@@ -10,17 +10,15 @@
 #include "stations/lists.h"
 #include "cli/options.h"
 #include "name/orvane.h"
+#include "rinex/compression.h"
 
 namespace
 {
 
-// The length of a trailing .Z (compress), .gz or .bz2, or 0.
+// The length of a trailing compression suffix (.Z, .gz, .bz2), or 0.
 size_t compressionSuffix(std::string_view name)
 {
-	for (const std::string_view suffix : {".Z", ".gz", ".bz2"})
-		if (name.size() > suffix.size() && name.ends_with(suffix))
-			return suffix.size();
-	return 0;
+	return compressionRow(compressionOf(name)).suffix.size();
 }
 
 bool isDigits(std::string_view s)

@@ -79,7 +79,7 @@ std::optional<std::string> readHeader(const Place &place, const char *name)
 	} else if (!S_ISREG(st.st_mode)) {
 		reportLeft(place.prefix, name, "not a regular file, not read");
 	} else {
-		Verdict v = reader.judge(fd.get(), compressionOf(name), nameSays(name));
+		Verdict v = reader.judge(fd.get(), compressionOf(name), nameSays(name).value());
 		if (!v.left)
 			return std::move(v.frequency);
 		reportLeft(place.prefix, name, v.why, describe(*v.left));

@@ -14,9 +14,7 @@
  * their lines counted from their own epoch line.
  */
 #include <algorithm>
-#include <numeric>
 
-#include "name/charclass.h"
 #include "rinex/header.h"
 #include "rinex/headerlines.h"
 
@@ -402,38 +400,4 @@ Verdict HeaderReader::judge(int fd, Compression compression, const NameSays &nam
 	state_->decoder.start(fd, compression);
 	state_->lines.start(state_->decoder);
 	return Judging(*state_, compression, name).run();
-}
-
-Compression compressionOf(std::string_view name)
-{
-	if (name.ends_with(".Z"))
-		return Compression::compress;
-	if (name.ends_with(".gz"))
-		return Compression::gzip;
-	if (name.ends_with(".bz2"))
-		return Compression::bzip2;
-	return Compression::none;
-}
-
-// ssssdddh.yyt or ssssdddhmm.yyt, then the compression suffix.
-NameSays nameSays(std::string_view name)
-{
-	static constexpr std::string_view suffixes[] = {"", ".Z", ".gz", ".bz2"};
-	const auto number = [](std::string_view digits) {
-		return std::accumulate(digits.begin(), digits.end(), 0,
-				       [](int n, char c) { return n * 10 + (c - '0'); });
-	};
-	const std::string_view stem =
-	    name.substr(0, name.size() - suffixes[static_cast<int>(compressionOf(name))].size());
-	NameSays says;
-	says.station = stem.substr(0, 4);
-	says.type = stem.back();
-	const int year = number(stem.substr(stem.size() - 3, 2));
-	says.year = year > 80 ? 1900 + year : 2000 + year;
-	says.day = number(stem.substr(4, 3));
-	if (isLower(stem[7]))
-		says.hour = stem[7] - 'a';
-	if (stem.size() == 14)
-		says.minute = number(stem.substr(8, 2));
-	return says;
 }

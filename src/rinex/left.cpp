@@ -1,0 +1,30 @@
+#include "rinex/left.h"
+
+std::string_view describe(Left kind)
+{
+	switch (kind) {
+	case Left::notRinex:
+		return "not RINEX";
+	case Left::badHeader:
+		return "bad header";
+	case Left::anotherType:
+		return "another type";
+	case Left::anotherVersion:
+		return "another version";
+	case Left::anotherStation:
+		return "another station";
+	case Left::anotherStart:
+		return "start outside the name's period";
+	case Left::noStart:
+		return "no start";
+	case Left::badRecords:
+		return "bad records";
+	case Left::cutShort:
+		return "cut short";
+	case Left::damaged:
+		return "stream damaged";
+	case Left::unreadable:
+		return "unreadable";
+	}
+	return "";
+}

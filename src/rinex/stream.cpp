@@ -1,0 +1,104 @@
+#include "rinex/stream.h"
+
+#include <errno.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <system_error>
+
+namespace rinex
+{
+
+void Stream::start(Input &in)
+{
+	in_ = &in;
+	failure_.reset();
+	ended_ = false;
+	restart();
+}
+
+bool Stream::anotherStream()
+{
+	if (in_->fill())
+		return true;
+	if (in_->error() != 0)
+		readFailed(in_->error());
+	else if (in_->hadNone())
+		fail(Left::notRinex, "file is empty");
+	else
+		ended_ = true;
+	return false;
+}
+
+bool Stream::more()
+{
+	if (in_->fill())
+		return true;
+	if (in_->error() != 0)
+		readFailed(in_->error());
+	else
+		cutShort();
+	return false;
+}
+
+bool Stream::magicDiffers()
+{
+	return in_->size() >= row_.magic.size() &&
+	       memcmp(in_->data(), row_.magic.data(), row_.magic.size()) != 0;
+}
+
+size_t Stream::fail(Left kind, std::string why)
+{
+	failure_ = Failure{kind, std::move(why)};
+	return 0;
+}
+
+size_t Stream::damaged(std::string_view what)
+{
+	return fail(Left::damaged,
+		    std::string(row_.suffix) + " stream damaged: " + std::string(what));
+}
+
+size_t Stream::cutShort()
+{
+	return fail(Left::cutShort, std::string(row_.suffix) + " stream cut short");
+}
+
+size_t Stream::readFailed(int error)
+{
+	return fail(Left::unreadable,
+		    "read error: " + std::error_code(error, std::generic_category()).message());
+}
+
+} // namespace rinex
+
+namespace
+{
+
+// A file of plain text, read(2) straight into the caller's buffer.
+class Plain final : public rinex::Stream
+{
+      public:
+	using Stream::Stream;
+
+      private:
+	size_t decode(char *out, size_t size) override
+	{
+		ssize_t n = 0;
+		do
+			n = ::read(input().fd(), out, size);
+		while (n < 0 && errno == EINTR);
+		if (n < 0)
+			return readFailed(errno);
+		if (n == 0)
+			end();
+		return size_t(n);
+	}
+};
+
+} // namespace
+
+std::unique_ptr<rinex::Stream> rinex::plainDecoder(const CompressionRow &row)
+{
+	return std::make_unique<Plain>(row);
+}
