@@ -80,6 +80,7 @@ MadeBytes makeBytes(const HeaderCase &c)
 				return part;
 			made.bytes += part.bytes;
 		}
+		made.bytes += c.tail;
 	}
 	if (c.cut)
 		made.bytes.resize(std::min(made.bytes.size(), size_t(*c.cut >= 0 ? *c.cut : long(made.bytes.size()) + *c.cut)));

@@ -369,7 +369,30 @@ std::vector<HeaderCase> damagedCases()
 			  std::vector<std::pair<long, unsigned char>> set, std::string expected) {
 		return HeaderCase{std::move(name), text, std::move(parts), "", cut, std::move(set), std::move(expected)};
 	};
+	// More input than the reader takes in a row that gives no text: .Z
+	// clear codes, each with its group's padding; empty gzip members and
+	// bzip2 streams; a gzip member whose file name does not end.
+	const auto repeated = [](std::string_view unit) {
+		std::string s;
+		while (s.size() < (size_t(16) << 20) + 65536)
+			s += unit;
+		return s;
+	};
+	const std::string clears = repeated({"\x00\x01\0\0\0\0\0\0\0", 9}),
+			  members = repeated({"\x1f\x8b\x08\0\0\0\0\0\0\x03\x03\0\0\0\0\0\0\0\0\0", 20}),
+			  streams = repeated({"BZh9\x17\x72\x45\x38\x50\x90\0\0\0\0", 14}),
+			  endlessName = std::string("\x1f\x8b\x08\x08\0\0\0\0\0\x03", 10) + repeated("a");
+	const std::string noText = "input gave no text: 16 MiB of input gave no text";
+	// A line that the limit of 1 MiB cuts, where an epoch must begin.
+	const std::string endless(2 << 20, 'x'), zeros(2 << 20, '\0');
 	return {
+	    {"abmf0010.16o.Z", "", {}, "", none, {}, noText, clears},
+	    {"abmf0010.16o.gz", brief, {}, "", none, {}, noText, members},
+	    {"abmf0010.16o.gz", "", {}, "", none, {}, noText, endlessName},
+	    {"abmf0010.16o.bz2", brief, {}, "", none, {}, noText, streams},
+	    c("abmf0010.16o", header({}) + endless, {}, none, {}, "bad records: epoch unreadable at line 8"),
+	    c("abmf0010.16o.gz", header({}) + zeros, {}, none, {}, "bad records: epoch unreadable at line 8"),
+	    c("abmf0010.16o", observations({.epochs = 1}) + endless, {}, none, {}, "bad records: epoch unreadable at line 17"),
 	    c("abmf0010.16o", brief, {}, 300, {}, "cut short: header cut short"),
 	    c("abmf0010.16o", brief, {}, long(brief.size()) - 100, {}, "cut short: epoch at line 26 cut short"),
 	    c("abmf0010.16o", full, {}, tail, {}, "30S"),

@@ -28,6 +28,9 @@ struct HeaderCase {
 	// The data-frequency field ("15S"; "" for a navigation file), or why the
 	// file is left, "kind: reason".
 	std::string expected;
+	// Bytes put after the compressed text as they are, before any damage:
+	// streams that no command makes.
+	std::string tail = {};
 };
 
 // Generated files of every rate and layout, each to be tried plain and in

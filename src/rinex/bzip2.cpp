@@ -1,7 +1,5 @@
 // bzip2 through libbz2: streams one after another, each checked for its
-// magic before libbz2 reads it. libbz2 allocates a stream's blocks afresh
-// for every stream; the pool keeps them, so that a block of megabytes is
-// neither mapped nor faulted in again for each file.
+// magic before libbz2 reads it.
 #include <bzlib.h>
 #include <stdlib.h>
 
@@ -13,9 +11,18 @@
 namespace
 {
 
+// libbz2 allocates a stream's blocks afresh for every stream: its state, and
+// a block whose size the stream's level sets, 400 kB a level. The pool keeps
+// them, so that a block of megabytes is neither mapped nor faulted in again
+// for each file, and holds no more blocks than are in use at once. A level's
+// block is made as large as level 9's, so that one serves every level and
+// none is freed for a larger: the pages a lower level leaves untouched are
+// never faulted in.
 class BlockPool
 {
       public:
+	static constexpr size_t levelBlock = 400'000, largest = 9 * levelBlock;
+
 	BlockPool() = default;
 	BlockPool(const BlockPool &) = delete;
 	BlockPool &operator=(const BlockPool &) = delete;
@@ -25,22 +32,31 @@ class BlockPool
 			free(b.memory);
 	}
 
+	// The smallest free block that is large enough; else a free block made
+	// larger, or where every block is in use, memory of its own.
 	void *take(size_t size)
 	{
-		Block *spare = nullptr;
+		if (size >= levelBlock)
+			size = std::max(size, largest);
+		Block *fit = nullptr, *spare = nullptr;
 		for (Block &b : blocks_) {
-			if (!b.used && b.memory != nullptr && b.size == size) {
-				b.used = true;
-				return b.memory;
-			}
-			if (!b.used && (spare == nullptr || spare->memory != nullptr))
+			if (b.used)
+				continue;
+			if (b.memory != nullptr && b.size >= size &&
+			    (fit == nullptr || b.size < fit->size))
+				fit = &b;
+			if (spare == nullptr || (spare->memory == nullptr && b.memory != nullptr))
 				spare = &b;
+		}
+		if (fit != nullptr) {
+			fit->used = true;
+			return fit->memory;
 		}
 		if (spare == nullptr)
 			return malloc(size);
 		free(spare->memory);
 		spare->memory = malloc(size);
-		spare->size = size;
+		spare->size = spare->memory != nullptr ? size : 0;
 		spare->used = spare->memory != nullptr;
 		return spare->memory;
 	}

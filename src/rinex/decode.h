@@ -29,7 +29,13 @@ class Decoder
 	void start(int fd, Compression compression);
 	// Up to size bytes of text at out; 0 at its end, or when it cannot go
 	// on: failure() says why, or is empty where the text simply ended.
-	size_t read(char *out, size_t size) { return stream_->read(out, size); }
+	size_t read(char *out, size_t size)
+	{
+		const size_t made = stream_->read(out, size);
+		if (made > 0)
+			input_.gaveText();
+		return made;
+	}
 	const std::optional<Failure> &failure() const { return stream_->failure(); }
 
       private:

@@ -272,6 +272,9 @@ std::optional<Verdict> Judging::readEpochs()
 	const size_t flagAt = two ? 28 : 31;
 	while (count_ < epochsNeeded && !atLimit_) {
 		const auto line = lines_.next();
+		if (!line && lines_.cut())
+			return left(Left::badRecords,
+				    "epoch unreadable at line " + std::to_string(lines_.number() + 1));
 		if (!line)
 			return lines_.end() == Lines::End::failure ? std::optional(stopped(""))
 								   : std::nullopt;

@@ -20,6 +20,7 @@ void Lines::start(Decoder &decoder)
 	decoder_ = &decoder;
 	at_ = size_ = total_ = number_ = 0;
 	end_ = End::none;
+	cut_ = false;
 }
 
 // More text into the chunk; 0 where it stops, with end_ saying how.
@@ -73,8 +74,10 @@ std::optional<std::string_view> Lines::next()
 		}
 	}
 	// The last line, without a line end, counts where the text ends there.
-	if (end_ != End::text)
+	if (end_ != End::text) {
+		cut_ = end_ == End::limit;
 		return std::nullopt;
+	}
 	number_++;
 	return withoutReturn(std::string_view(carry_.data(), carried));
 }

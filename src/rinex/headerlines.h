@@ -34,6 +34,8 @@ class Lines
 	std::optional<std::string_view> next();
 	End end() const { return end_; }
 	size_t number() const { return number_; }
+	// Whether the limit came within a line, which is then not given.
+	bool cut() const { return cut_; }
 
       private:
 	size_t refill();
@@ -43,6 +45,7 @@ class Lines
 	size_t at_ = 0, size_ = 0, total_ = 0, number_ = 0;
 	std::array<char, kept> carry_{};
 	End end_ = End::none;
+	bool cut_ = false;
 };
 
 // Times in whole units of 0.1 us.

@@ -23,8 +23,12 @@ std::string_view describe(Left kind)
 		return "cut short";
 	case Left::damaged:
 		return "stream damaged";
+	case Left::noText:
+		return "input gave no text";
 	case Left::unreadable:
 		return "unreadable";
+	case Left::stopped:
+		return "stopped while read";
 	}
 	return "";
 }

@@ -16,9 +16,11 @@ enum class Left {
 	badRecords,     // an epoch unreadable where one must be
 	cutShort,       // the text or its stream ends before what is needed
 	damaged,        // the compressed stream is damaged
+	noText,         // too much compressed input gives no text
 	unreadable,     // the file cannot be read
+	stopped,        // the run stopped while it was read
 };
-inline constexpr int leftKinds = 11;
+inline constexpr int leftKinds = 13;
 
 // Each kind's words for the closing count, such as "another station".
 std::string_view describe(Left kind);

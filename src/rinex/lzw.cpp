@@ -237,9 +237,9 @@ size_t Lzw::decode(char *out, size_t size)
 		begun_ = true;
 	}
 	const size_t made = codes(reinterpret_cast<unsigned char *>(out), size);
-	if (input().error() != 0)
-		readFailed(input().error());
-	else if (state_ == State::damaged)
+	if (halted())
+		return made;
+	if (state_ == State::damaged)
 		damaged(why_);
 	else if (state_ == State::cutShort)
 		cutShort();

@@ -21,9 +21,9 @@ bool Stream::anotherStream()
 {
 	if (in_->fill())
 		return true;
-	if (in_->error() != 0)
-		readFailed(in_->error());
-	else if (in_->hadNone())
+	if (halted())
+		return false;
+	if (in_->hadNone())
 		fail(Left::notRinex, "file is empty");
 	else
 		ended_ = true;
@@ -34,11 +34,28 @@ bool Stream::more()
 {
 	if (in_->fill())
 		return true;
-	if (in_->error() != 0)
-		readFailed(in_->error());
-	else
+	if (!halted())
 		cutShort();
 	return false;
+}
+
+bool Stream::halted()
+{
+	switch (in_->halt()) {
+	case Input::Halt::none:
+		return false;
+	case Input::Halt::error:
+		readFailed(in_->error());
+		break;
+	case Input::Halt::noText:
+		fail(Left::noText,
+		     std::to_string(Input::withoutText >> 20) + " MiB of input gave no text");
+		break;
+	case Input::Halt::stopped:
+		fail(Left::stopped, "stopped while read");
+		break;
+	}
+	return true;
 }
 
 bool Stream::magicDiffers()

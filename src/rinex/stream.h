@@ -56,6 +56,8 @@ class Stream
 	bool anotherStream();
 	// More of a stream that has begun, or false after saying why there is none.
 	bool more();
+	// Whether the input stopped before the file's end, after saying why.
+	bool halted();
 	// Whether the bytes waiting, as many as the magic has, are not it.
 	bool magicDiffers();
 	size_t fail(Left kind, std::string why);
