@@ -108,3 +108,24 @@ std::string mixedText()
 		text += words[size_t(i) % words.size()] + ' ';
 	return text;
 }
+
+std::optional<Kept> keptOf(const std::string &expected)
+{
+	const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+	if (!expected.empty() && !(expected.size() >= 3 && isDigit(expected[0]) && isDigit(expected[1]) &&
+				   expected[2] >= 'A' && expected[2] <= 'Z'))
+		return std::nullopt;
+	Kept k;
+	std::string rest = expected;
+	size_t at = rest.find("; ");
+	const std::string fields = rest.substr(0, at);
+	k.frequency = fields.substr(0, 3);
+	if (fields.size() > 4)
+		k.content = fields.substr(4);
+	while (at != std::string::npos) {
+		const size_t next = rest.find("; ", at + 2);
+		k.notes.push_back(rest.substr(at + 2, next == std::string::npos ? next : next - at - 2));
+		at = next;
+	}
+	return k;
+}

@@ -59,7 +59,7 @@ bool isCandidate(std::string_view name)
 	       s[s.size() - 4] == '.' && isDigits(s.substr(s.size() - 3, 2));
 }
 
-NewName newName(std::string_view name, std::string_view frequency)
+NewName newName(std::string_view name, std::string_view frequency, std::string_view content)
 {
 	const Stem stem(name);
 	NewName nn;
@@ -98,6 +98,11 @@ NewName newName(std::string_view name, std::string_view frequency)
 			frequency.copy(cadence.data() + 1,
 				       std::min(frequency.size(), cadence.size() - 2));
 			ln.cadence = cadence.data();
+		}
+		std::array<char, 3> type{};
+		if (!content.empty() && ln.cadence[0] != '\0') {
+			content.copy(type.data(), type.size() - 1);
+			ln.type = type.data();
 		}
 		end = writeLongName(nn.to_.data(), &ln, options.source);
 		// A suffix is printed as typed: a slash in it would lead out of the folder.

@@ -23,14 +23,17 @@ class NewName
 	std::string_view kind() const { return kind_.empty() ? why_ : kind_; }
 
       private:
-	friend NewName newName(std::string_view name, std::string_view frequency);
+	friend NewName newName(std::string_view name, std::string_view frequency,
+			       std::string_view content);
 	std::array<char, NAME_MAX + 1> to_{};
 	std::string why_;
 	std::string_view kind_;
 };
 
-// With a frequency ("15S", as a file's header gives it), an observation
-// file's long name takes it for the conversion's guess.
-NewName newName(std::string_view name, std::string_view frequency = {});
+// With a frequency ("15S") and a content ("GO"), as a file's header gives
+// them, an observation file's long name takes them for the conversion's
+// guesses.
+NewName newName(std::string_view name, std::string_view frequency = {},
+		std::string_view content = {});
 
 #endif

@@ -63,10 +63,10 @@ bool mayOverrideSticky()
 	return may;
 }
 
-// With -H: the frequency the file's header gives, "" for navigation data,
-// or nothing after saying why the file is left. The file is opened in its
-// folder without following a link, and read only when it is a regular file.
-std::optional<std::string> readHeader(const Place &place, const char *name)
+// With -H: the verdict on a file kept, or nothing after saying why the
+// file is left. The file is opened in its folder without following a link,
+// and read only when it is a regular file.
+std::optional<Verdict> readHeader(const Place &place, const char *name)
 {
 	thread_local HeaderReader reader;
 	const Fd fd(
@@ -80,11 +80,20 @@ std::optional<std::string> readHeader(const Place &place, const char *name)
 		reportLeft(place.prefix, name, "not a regular file, not read");
 	} else {
 		Verdict v = reader.judge(fd.get(), compressionOf(name), nameSays(name).value());
-		if (!v.left)
-			return std::move(v.frequency);
-		reportLeft(place.prefix, name, v.why, describe(*v.left));
+		if (v.kept())
+			return v;
+		reportLeft(place.prefix, name, v.why, v.kind);
 	}
 	return std::nullopt;
+}
+
+// What -H says beside a rename: its notes, and a rate it could not tell.
+void noteHeader(const Place &place, const char *name, const Verdict &v)
+{
+	for (const std::string &note : v.notes)
+		reportNote(place.prefix, name, note);
+	if (v.frequency == "00U")
+		countUnknownRate();
 }
 
 } // namespace
@@ -100,17 +109,20 @@ void renameCandidate(const Place &place, const char *name)
 	}
 	if (stopping())
 		return;
+	std::optional<Verdict> read;
 	if (options.readHeaders) {
-		const std::optional<std::string> frequency = readHeader(place, name);
-		if (!frequency)
+		read = readHeader(place, name);
+		if (!read)
 			return;
-		nn = newName(name, *frequency);
+		nn = newName(name, read->frequency, read->content);
 	}
 	const int err = options.dryRun ? foresee(place, name, nn.name())
 				       : moveNoReplace(place, name, nn.name());
-	if (err == 0)
+	if (err == 0) {
 		recordRename(place.prefix, name, nn.name());
-	else if (err == EEXIST)
+		if (read)
+			noteHeader(place, name, *read);
+	} else if (err == EEXIST)
 		reportExists(place.prefix, name, nn.name());
 	else if (err > 0)
 		reportLeft(place.prefix, name, std::strerror(err));

@@ -90,10 +90,11 @@ class Record
 	}
 
 	void message(std::string_view prefix, std::string_view name, std::string_view what,
-		     std::string_view reason, std::string_view leftAs = {})
+		     std::string_view reason, std::string_view leftAs = {}, bool fault = true)
 	{
 		const std::lock_guard<std::mutex> hold(lock_);
-		status_ = 1;
+		if (fault)
+			status_ = 1;
 		if (!leftAs.empty()) {
 			progress_.left();
 			if (const auto k = left_.find(leftAs); k != left_.end())
@@ -123,6 +124,12 @@ class Record
 			 std::string(program).append(": ").append(what).append("; stopped\n"));
 	}
 
+	void unknownRate()
+	{
+		const std::lock_guard<std::mutex> hold(lock_);
+		unknownRate_++;
+	}
+
 	void folder(std::size_t candidates)
 	{
 		const std::lock_guard<std::mutex> hold(lock_);
@@ -138,7 +145,7 @@ class Record
 		struct stat st;
 		if (writeError_ == 0 && fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
 			(void)fsync(STDOUT_FILENO);
-		if (options.readHeaders && !left_.empty() && writeError_ == 0)
+		if (options.readHeaders && (!left_.empty() || unknownRate_ > 0) && writeError_ == 0)
 			writeAll(STDERR_FILENO, countLeft());
 		return writeError_ != 0 ? 1 : status_;
 	}
@@ -182,8 +189,8 @@ class Record
 		return begin;
 	}
 
-	// orvane-rename: 3 files left: 2 another station, 1 stream damaged;
-	// the most first.
+	// orvane-rename: 3 files left: 2 header names another station, 1 .gz
+	// stream damaged; the most first; then 4 named with an unknown rate, 00U.
 	std::string countLeft() const
 	{
 		std::vector<std::pair<std::string_view, std::size_t>> kinds(left_.begin(),
@@ -199,8 +206,13 @@ class Record
 			    .append(" ");
 			counts.append(kind);
 		}
-		return std::string(program) + ": " + std::to_string(files) +
-		       (files == 1 ? " file" : " files") + " left: " + counts + "\n";
+		std::string line = std::string(program) + ": ";
+		if (files > 0)
+			line += std::to_string(files) + (files == 1 ? " file" : " files") +
+				" left: " + counts + (unknownRate_ > 0 ? "; " : "");
+		if (unknownRate_ > 0)
+			line += std::to_string(unknownRate_) + " named with an unknown rate, 00U";
+		return line + "\n";
 	}
 
 	// A line on standard error comes after the record before it, above the
@@ -228,6 +240,7 @@ class Record
 	int writeError_ = 0; // then the record goes on on standard error
 	int status_ = 0;     // 1 once anything was left
 	std::map<std::string, std::size_t, std::less<>> left_; // files left, by kind
+	std::size_t unknownRate_ = 0; // files named 00U
 };
 
 Record *record;
@@ -262,6 +275,16 @@ void reportExists(std::string_view prefix, std::string_view name, std::string_vi
 {
 	const std::string taken = std::string(prefix).append(to).append(" exists");
 	record->message(prefix, name, "not renamed", taken, "new name exists");
+}
+
+void reportNote(std::string_view prefix, std::string_view name, std::string_view note)
+{
+	record->message(prefix, name, "note", note, {}, false);
+}
+
+void countUnknownRate()
+{
+	record->unknownRate();
 }
 
 void report(std::string_view prefix, std::string_view name, std::string_view what,

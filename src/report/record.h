@@ -22,6 +22,12 @@ void reportLeft(std::string_view prefix, std::string_view name, std::string_view
 		std::string_view kind = {});
 void reportExists(std::string_view prefix, std::string_view name, std::string_view to);
 
+// PREFIX NAME: note: NOTE, beside a rename; it leaves the status alone.
+void reportNote(std::string_view prefix, std::string_view name, std::string_view note);
+
+// A file named with an unknown rate, 00U, for the line that ends a run of -H.
+void countUnknownRate();
+
 // PREFIX NAME: WHAT: REASON, for a folder not walked or a name left over.
 void report(std::string_view prefix, std::string_view name, std::string_view what,
 	    std::string_view reason);
@@ -32,8 +38,8 @@ void reportFault(std::string_view what);
 // A folder taken into the walk, and how many candidates it holds.
 void countFolder(std::size_t candidates);
 
-// Writes the record out, and with -H the count of the files left by kind;
-// the run's status.
+// Writes the record out, and with -H the count of the files left by kind
+// and of those named 00U; the run's status.
 int endRecord();
 
 #endif

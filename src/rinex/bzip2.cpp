@@ -38,7 +38,8 @@ class BlockPool
 	{
 		if (size >= levelBlock)
 			size = std::max(size, largest);
-		Block *fit = nullptr, *spare = nullptr;
+		Block *fit = nullptr;
+		Block *spare = nullptr;
 		for (Block &b : blocks_) {
 			if (b.used)
 				continue;
@@ -131,7 +132,7 @@ size_t Bzip2::decode(char *out, size_t size)
 				break;
 			}
 			if (!beginStream()) {
-				fail(Left::unreadable, "out of memory");
+				fail("out of memory");
 				break;
 			}
 		}
@@ -151,9 +152,9 @@ size_t Bzip2::decode(char *out, size_t size)
 		else if (status == BZ_DATA_ERROR)
 			damaged("data corrupt");
 		else if (status == BZ_MEM_ERROR)
-			fail(Left::unreadable, "out of memory");
+			fail("out of memory");
 		else if (status != BZ_OK)
-			fail(Left::damaged, std::string(suffix()) + " stream damaged");
+			fail(std::string(suffix()) + " stream damaged");
 	}
 	return made;
 }

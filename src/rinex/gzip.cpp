@@ -44,7 +44,7 @@ bool Gzip::startMember()
 	} else if (inflateInit2(&z_, 16 + MAX_WBITS) == Z_OK) {
 		ready_ = true;
 	} else {
-		fail(Left::unreadable, "out of memory");
+		fail("out of memory");
 		return false;
 	}
 	memberEnded_ = false;
@@ -72,7 +72,7 @@ size_t Gzip::decode(char *out, size_t size)
 		else if (status == Z_NEED_DICT)
 			damaged("needs a dictionary");
 		else if (status == Z_MEM_ERROR)
-			fail(Left::unreadable, "out of memory");
+			fail("out of memory");
 	}
 	return size - z_.avail_out;
 }

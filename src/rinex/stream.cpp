@@ -24,7 +24,7 @@ bool Stream::anotherStream()
 	if (halted())
 		return false;
 	if (in_->hadNone())
-		fail(Left::notRinex, "file is empty");
+		fail("file is empty");
 	else
 		ended_ = true;
 	return false;
@@ -48,11 +48,11 @@ bool Stream::halted()
 		readFailed(in_->error());
 		break;
 	case Input::Halt::noText:
-		fail(Left::noText,
+		fail("input gave no text",
 		     std::to_string(Input::withoutText >> 20) + " MiB of input gave no text");
 		break;
 	case Input::Halt::stopped:
-		fail(Left::stopped, "stopped while read");
+		fail("stopped while read");
 		break;
 	}
 	return true;
@@ -64,26 +64,26 @@ bool Stream::magicDiffers()
 	       memcmp(in_->data(), row_.magic.data(), row_.magic.size()) != 0;
 }
 
-size_t Stream::fail(Left kind, std::string why)
+size_t Stream::fail(std::string kind, std::string why)
 {
-	failure_ = Failure{kind, std::move(why)};
+	failure_ = Failure{std::move(kind), std::move(why)};
 	return 0;
 }
 
 size_t Stream::damaged(std::string_view what)
 {
-	return fail(Left::damaged,
-		    std::string(row_.suffix) + " stream damaged: " + std::string(what));
+	const std::string kind = std::string(row_.suffix) + " stream damaged";
+	return fail(kind, kind + ": " + std::string(what));
 }
 
 size_t Stream::cutShort()
 {
-	return fail(Left::cutShort, std::string(row_.suffix) + " stream cut short");
+	return fail(std::string(row_.suffix) + " stream cut short");
 }
 
 size_t Stream::readFailed(int error)
 {
-	return fail(Left::unreadable,
+	return fail("read error",
 		    "read error: " + std::error_code(error, std::generic_category()).message());
 }
 

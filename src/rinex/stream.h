@@ -13,14 +13,15 @@
 
 #include "rinex/compression.h"
 #include "rinex/input.h"
-#include "rinex/left.h"
 
 namespace rinex
 {
 
-// What ended the text early: a read that failed, or damage in the stream.
+// What ended the text early, such as a read that failed or damage in the
+// stream: why, as a message gives it, and its kind in the words of the
+// run's closing count, the same words without the particulars.
 struct Failure {
-	Left kind;
+	std::string kind;
 	std::string why;
 };
 
@@ -60,7 +61,8 @@ class Stream
 	bool halted();
 	// Whether the bytes waiting, as many as the magic has, are not it.
 	bool magicDiffers();
-	size_t fail(Left kind, std::string why);
+	size_t fail(std::string kind, std::string why);
+	size_t fail(const std::string &why) { return fail(why, why); }
 	size_t damaged(std::string_view what);
 	size_t cutShort();
 	size_t readFailed(int error);
