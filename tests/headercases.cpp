@@ -147,6 +147,32 @@ std::vector<HeaderCase> generatedCases()
 	    {"abmf0010.16n", navigation("     2.12           N: GPS NAV DATA     J: QZSS"), {}, "", {}, {},
 	     "header says another type: header says QZSS navigation data, the name GPS"},
 	    {"abmf0010.16o", o({.marker = "A 9080"}), {}, "", {}, {}, "header names another station: header names station 'A 9080'"},
+	    // Two MARKER NAME lines: the first names the station.
+	    {"abmf0010.16o", replaced(o({.marker = "ZZZZ"}), "MARKER NAME", "\n", "\n" + line("ABMF", "MARKER NAME")), {}, "", {}, {},
+	     "header names another station: header names station 'ZZZZ'"},
+	    // RINEX 2's lines: 12 satellites fill the epoch line, with no line
+	    // after it; 5 types fill a line of observations and 6 need two.
+	    {"abmf0010.16o", o({.satellites = 12}), {}, "", {}, {}, "30S"},
+	    {"abmf0010.16o", o({.types = 5}), {}, "", {}, {}, "30S"},
+	    {"abmf0010.16o", o({.types = 6}), {}, "", {}, {}, "30S"},
+	    // The smallest step of the first ten epochs, and of none after: 15 s
+	    // from the 9th to the 10th, 1 s from the 10th to the 11th.
+	    {"abmf0010.16o",
+	     replaced(replaced(o({.interval = ""}), "END OF HEADER", " 16  1  1  0  4 30.0", " 16  1  1  0  4 15.0"),
+		      "END OF HEADER", " 16  1  1  0  5  0.0", " 16  1  1  0  4 16.0"),
+	     {}, "", {}, {}, "15S"},
+	    // A repeated epoch is no step.
+	    {"abmf0010.16o", replaced(o({}), "END OF HEADER", " 16  1  1  0  0 30.0", " 16  1  1  0  0  0.0"), {}, "", {}, {}, "30S"},
+	    // Leap days, of every fourth year and of every 400th, in an epoch and
+	    // in TIME OF FIRST OBS.
+	    {"abmf0600.16o", o({.start = sys_days(2016y / 2 / 29)}), {}, "", {}, {}, "30S"},
+	    {"abmf0600.00o", o({.start = sys_days(2000y / 2 / 29)}), {}, "", {}, {}, "30S"},
+	    {"abmf0600.00o", o({.version = 3, .start = sys_days(2000y / 2 / 29), .epochs = 0}), {}, "", {}, {}, "30S GO"},
+	    // A leap second, 23:59:60, as the 10th epoch of a second's steps.
+	    {"abmf366x.16o",
+	     replaced(o({.start = sys_days(2016y / 12 / 31) + 23h + 59min + 51s, .step = 1s}), "END OF HEADER",
+		      " 17  1  1  0  0  0.0", " 16 12 31 23 59 60.0"),
+	     {}, "", {}, {}, "01S"},
 	};
 }
 
@@ -225,6 +251,8 @@ std::vector<HeaderCase> damagedCases()
 	      "epoch unreadable: epoch at line 10: 1 satellite announced, 8 given"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, " 16 13  1  0  0 30"), {}, none, {},
 	      "epoch unreadable: epoch at line 17: no date and time: ' 16 13  1  0  0 30.0000000  0  8G01G02G03G04G05G06G07G08'"),
+	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, " 16  1  1 23 59 61"), {}, none, {},
+	      "epoch unreadable: epoch at line 17: no date and time: ' 16  1  1 23 59 61.0000000  0  8G01G02G03G04G05G06G07G08'"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, "\n" + second), {}, none, {},
 	      "epoch unreadable: epoch at line 17: empty line"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, "  \n" + second), {}, none, {},
