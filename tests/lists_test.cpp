@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -143,6 +145,59 @@ std::string piledUp(size_t n)
 	return document;
 }
 
+// GeodesyML of two siteIdentification blocks, the second naming ZIMM99:
+// the name is the first's, and so is the line that messages give (7).
+std::string twoIdentifications()
+{
+	std::string document = geodesyML("ABMF", "0", "1", "FRA");
+	const std::string end = "    </geo:siteIdentification>\n";
+	document.insert(document.find(end) + end.size(),
+			"    <geo:siteIdentification>\n"
+			"      <geo:fourCharacterID>ZIMM</geo:fourCharacterID>\n"
+			"      <geo:monumentNumber>9</geo:monumentNumber>\n"
+			"      <geo:receiverNumber>9</geo:receiverNumber>\n" +
+			    end);
+	return document;
+}
+
+// A list l of ABMF00GLP, then rows that name no station, then codes each
+// named twice (Q001 as Q00100DEU and Q00101DEU, ...); and the notes its
+// reader prints, ten of each kind at most and then a count of the rest.
+std::string codeQ(size_t i)
+{
+	return (i < 10 ? "Q00" : "Q0") + std::to_string(i);
+}
+
+std::string doubts(size_t strays, size_t twice)
+{
+	std::string list = "ABMF00GLP\n";
+	for (size_t i = 1; i <= strays; i++)
+		list.append("x").append(std::to_string(i)).append("\n"); // not "x" + ...: GCC 12 warns falsely
+	for (size_t i = 1; i <= twice; i++)
+		list += codeQ(i) + "00DEU\n" + codeQ(i) + "01DEU\n";
+	return list;
+}
+
+std::string doubtNotes(size_t strays, size_t twice)
+{
+	std::string notes;
+	for (size_t i = 1; i <= std::min<size_t>(strays, 10); i++)
+		notes += "l:" + std::to_string(i + 1) + ": note: skipped: not a station name 'x" +
+			 std::to_string(i) + "'\n";
+	for (size_t i = 1; i <= std::min<size_t>(twice, 10); i++) {
+		const std::string first = std::to_string(strays + 2 * i), second = std::to_string(strays + 2 * i + 1);
+		notes += "l:" + second + ": note: " + codeQ(i) + " is " + codeQ(i) + "00DEU (l:" + first +
+			 ") or " + codeQ(i) + "01DEU (l:" + second + "); its files are left\n";
+	}
+	if (strays > 10)
+		notes += "l: note: skipped " + std::to_string(strays - 10) +
+			 " more lines whose first field is not a station name\n";
+	if (twice > 10)
+		notes += "l: note: " + std::to_string(twice - 10) +
+			 " more station codes named twice; their files are left\n";
+	return notes;
+}
+
 // A real station file of tests/data/stations, whole.
 std::string real(const std::string &name)
 {
@@ -166,7 +221,7 @@ Files with(Files files, const Files &more)
 struct Row {
 	const char *what;
 	Files files; // a path ending in '/' is a folder; "->X" a link to X; "swap->X" a file
-		     // swapped for a link to X as the lists' reader opens it
+		     // or folder swapped for a link to X as the lists' reader opens it
 	std::vector<std::string> lists; // read in this order
 	int status;                     // the renamer's: 2 when the lists stop the run
 	std::string err;
@@ -211,6 +266,10 @@ const Row rows[] = {
      "l:10: note: skipped: not a station name 'x9'\nl:11: note: skipped: not a station name 'x10'\n"
      "l: note: skipped 2 more lines whose first field is not a station name\n",
      "abmf=abmf00GLP zimm=zimm00CHE"},
+    {"ten stray rows and ten codes named twice, none more", {{"l", doubts(10, 10)}}, {"l"}, 0,
+     doubtNotes(10, 10), "abmf=abmf00GLP q010=?"},
+    {"eleven stray rows and eleven codes named twice", {{"l", doubts(11, 11)}}, {"l"}, 0,
+     doubtNotes(11, 11), "abmf=abmf00GLP q011=?"},
     {"long-name prefixes and long file names",
      {{"l", "NRC100CAN_R_\nABMF00GLP_R_20160010000_01D_30S_MO.crx.gz 1234\n"
 	    "ALGO00CAN_R_ ZIMM00CHE_S_20210320115_15M_01S_MO.rnx\nBRUX00BELX_R\n"}}, {"l"}, 0,
@@ -348,6 +407,18 @@ const Row rows[] = {
      {{"logs/abmf00fra_2020101.log", siteLog("ABMF00FRA")}, moved[1]}, {"logs"}, 2,
      "logs/abmf00glp_20150101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
      "logs/abmf00fra_2020101.log:5\n", ""},
+    {"folder that conflicts, no superseded note",
+     with(moved, {{"logs/zimm00che_20200101.log", siteLog("ZIMM00CHE")},
+		  {"logs/zimm01che_20200101.log", siteLog("ZIMM01CHE")}}),
+     {"logs"}, 2,
+     "logs/zimm01che_20200101.log:5: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of "
+     "logs/zimm00che_20200101.log:5\n", ""},
+    {"subfolder swapped for a link as it is opened",
+     with(moved, {{"logs/sub/", "swap->../elsewhere"}, {"elsewhere/zimm.log", siteLog("ZIMM00CHE")}}),
+     {"logs"}, 2, "logs/sub: not read: Not a directory\n", "abmf=- zimm=-"},
+    {"GeodesyML of two siteIdentification blocks",
+     {{"a", "ABMF02FRA\n"}, {"two.xml", twoIdentifications()}}, {"a", "two.xml"}, 2,
+     "two.xml:7: 'ABMF01FRA' conflicts with 'ABMF02FRA' of a:1\n", "zimm=-"},
     {"log swapped for a link as it is opened",
      with(moved, {{"logs/zimm00che_20200101.log", "swap->../zimm.log"}, {"zimm.log", siteLog("ZIMM00CHE")}}),
      {"logs"}, 2, "logs/zimm00che_20200101.log: not read: Too many levels of symbolic links\n",
@@ -388,8 +459,12 @@ extern "C" int openat(int dir, const char *path, int flags, ...)
 	}
 	if (!swapped.empty() && swapped == path) {
 		swapped.clear();
-		if (symlinkat(swappedFor.c_str(), dir, "swap.tmp") != 0 ||
-		    renameat(dir, "swap.tmp", dir, path) != 0)
+		if (symlinkat(swappedFor.c_str(), dir, "swap.tmp") != 0)
+			abort();
+		// a folder is moved aside first: a link cannot replace it
+		if (renameat(dir, "swap.tmp", dir, path) != 0 &&
+		    (errno != EISDIR || renameat(dir, path, dir, "swap.was") != 0 ||
+		     renameat(dir, "swap.tmp", dir, path) != 0))
 			abort();
 	}
 	return (int)syscall(SYS_openat, dir, path, flags, mode);
@@ -401,9 +476,12 @@ void make(const Files &files)
 		if (fs::path(path).has_parent_path())
 			fs::create_directories(fs::path(path).parent_path());
 		if (content.rfind("swap->", 0) == 0) {
-			swapped = fs::path(path).filename();
+			swapped = fs::path(path).parent_path().filename();
+			if (path.back() != '/') {
+				swapped = fs::path(path).filename();
+				std::ofstream(path) << siteLog("ABMF00GLP");
+			}
 			swappedFor = content.substr(6);
-			std::ofstream(path) << siteLog("ABMF00GLP");
 		} else if (content.rfind("->", 0) == 0)
 			fs::create_symlink(content.substr(2), path);
 		else if (path.back() != '/')
@@ -484,6 +562,8 @@ const RunRow runs[] = {
      {"-c", "a", "-c", "b"}, "",
      "b:1: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n"
      "b:2: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of a:1\n", 2},
+    {"unreadable list, then a good one", {{"good", "ABMF01FRA\n"}}, {"-c", "missing", "-c", "good"}, "",
+     "missing: not read: No such file or directory\n", 2},
     {"folder with no site logs", {{"logs/notes.txt", "ABMF00GLP\n"}}, {"-c", "logs"}, "",
      "logs: no site logs\n", 2},
     {"GeodesyML in a folder", {{"gml/abmf", geodesyML("ABMF", "0", "1", "FRA")}}, {"-c", "gml"},
