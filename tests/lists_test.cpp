@@ -172,7 +172,7 @@ std::string doubts(size_t strays, size_t twice)
 {
 	std::string list = "ABMF00GLP\n";
 	for (size_t i = 1; i <= strays; i++)
-		list.append("x").append(std::to_string(i)).append("\n"); // not "x" + ...: GCC 12 warns falsely
+		list.append("x").append(std::to_string(i)).append("\n"); // "x" + ...: GCC 12 warns
 	for (size_t i = 1; i <= twice; i++)
 		list += codeQ(i) + "00DEU\n" + codeQ(i) + "01DEU\n";
 	return list;
@@ -185,9 +185,11 @@ std::string doubtNotes(size_t strays, size_t twice)
 		notes += "l:" + std::to_string(i + 1) + ": note: skipped: not a station name 'x" +
 			 std::to_string(i) + "'\n";
 	for (size_t i = 1; i <= std::min<size_t>(twice, 10); i++) {
-		const std::string first = std::to_string(strays + 2 * i), second = std::to_string(strays + 2 * i + 1);
-		notes += "l:" + second + ": note: " + codeQ(i) + " is " + codeQ(i) + "00DEU (l:" + first +
-			 ") or " + codeQ(i) + "01DEU (l:" + second + "); its files are left\n";
+		const std::string first = std::to_string(strays + 2 * i);
+		const std::string second = std::to_string(strays + 2 * i + 1);
+		notes += "l:" + second + ": note: " + codeQ(i) + " is " + codeQ(i) +
+			 "00DEU (l:" + first + ") or " + codeQ(i) + "01DEU (l:" + second +
+			 "); its files are left\n";
 	}
 	if (strays > 10)
 		notes += "l: note: skipped " + std::to_string(strays - 10) +
@@ -414,7 +416,8 @@ const Row rows[] = {
      "logs/zimm01che_20200101.log:5: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of "
      "logs/zimm00che_20200101.log:5\n", ""},
     {"subfolder swapped for a link as it is opened",
-     with(moved, {{"logs/sub/", "swap->../elsewhere"}, {"elsewhere/zimm.log", siteLog("ZIMM00CHE")}}),
+     with(moved, {{"logs/sub/", "swap->../elsewhere"},
+		  {"elsewhere/zimm.log", siteLog("ZIMM00CHE")}}),
      {"logs"}, 2, "logs/sub: not read: Not a directory\n", "abmf=- zimm=-"},
     {"GeodesyML of two siteIdentification blocks",
      {{"a", "ABMF02FRA\n"}, {"two.xml", twoIdentifications()}}, {"a", "two.xml"}, 2,
@@ -562,8 +565,8 @@ const RunRow runs[] = {
      {"-c", "a", "-c", "b"}, "",
      "b:1: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n"
      "b:2: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of a:1\n", 2},
-    {"unreadable list, then a good one", {{"good", "ABMF01FRA\n"}}, {"-c", "missing", "-c", "good"}, "",
-     "missing: not read: No such file or directory\n", 2},
+    {"unreadable list, then a good one", {{"good", "ABMF01FRA\n"}},
+     {"-c", "missing", "-c", "good"}, "", "missing: not read: No such file or directory\n", 2},
     {"folder with no site logs", {{"logs/notes.txt", "ABMF00GLP\n"}}, {"-c", "logs"}, "",
      "logs: no site logs\n", 2},
     {"GeodesyML in a folder", {{"gml/abmf", geodesyML("ABMF", "0", "1", "FRA")}}, {"-c", "gml"},

@@ -202,8 +202,9 @@ TEST_F(Rename, DryRunForeseesWhatTheRunMeets)
 			Lines argv = c.asNobody ? nobody : Lines{};
 			argv.insert(argv.end(), {orvaneRenamePath, dry, c.folder});
 			const Result r = runArgv(argv[0], argv);
-			EXPECT_EQ(r.out, c.err.empty() ? folder + "/abmf0010.16o -> " + folder + "/" + newName + "\n" : "")
-			    << c.folder << " " << dry;
+			const std::string renamed =
+			    folder + "/abmf0010.16o -> " + folder + "/" + newName + "\n";
+			EXPECT_EQ(r.out, c.err.empty() ? renamed : "") << c.folder << " " << dry;
 			EXPECT_EQ(r.err, c.err) << c.folder << " " << dry;
 			EXPECT_EQ(r.status, c.err.empty() ? 0 : 1) << c.folder << " " << dry;
 		}
@@ -439,7 +440,8 @@ TEST_F(Rename, FolderClosedForWantOfDescriptorsAndGoneIsReported)
 	fs::remove_all("d/a");
 	run.resume();
 	const Result r = run.finish();
-	EXPECT_EQ(r.out, deep + "/brux0010.16o -> " + deep + "/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.out,
+		  deep + "/brux0010.16o -> " + deep + "/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n");
 	EXPECT_EQ(r.err, "d/a: not walked: moved during the walk\n");
 	EXPECT_EQ(r.status, 1);
 }
