@@ -5,8 +5,8 @@
  * through its descriptor as the renamer reads a candidate. One reader
  * judges every input, as one thread of the renamer does file after file.
  * Every verdict is checked for its form: a frequency field of three
- * characters for an observation file, none for a navigation file, or a
- * reason and a kind for a file left. Then the decoder alone gives out the
+ * characters and a content for an observation file, none for a navigation
+ * file, or a reason and a kind for a file left, each of one line. Then the decoder alone gives out the
  * whole text, in chunks of odd sizes, never more than asked.
  */
 #include <stdint.h>
@@ -72,15 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	      "memory file");
 	check(lseek(file, 0, SEEK_SET) == 0, "seek");
 	const Verdict v = reader.judge(file, compression, name);
-	if (v.left) {
+	if (!v.kept()) {
 		check(!v.why.empty() && v.frequency.empty(), "a file left without a reason");
-		check(!describe(*v.left).empty(), "a kind without words");
 		check(v.why.find('\n') == std::string::npos, "a reason of two lines");
+		check(v.kind.find('\n') == std::string::npos, "a kind of two lines");
 	} else if (name.type == 'o' || name.type == 'd') {
 		check(isFrequency(v.frequency), "an observation file without a frequency field");
+		check(v.content.size() == 2 && v.content[1] == 'O', "an observation file without a content");
 		check(v.why.empty(), "a file kept with a reason");
+		for (const std::string &note : v.notes)
+			check(!note.empty() && note.find('\n') == std::string::npos, "a note of two lines");
 	} else {
-		check(v.frequency.empty() && v.why.empty(), "a navigation file with a frequency");
+		check(v.frequency.empty() && v.why.empty() && v.notes.empty(),
+		      "a navigation file with a frequency");
 	}
 
 	check(lseek(file, 0, SEEK_SET) == 0, "seek");

@@ -1,4 +1,5 @@
-# The packages: the two programs, their manual pages and the copyright file.
+# The packages: the two programs, their manual pages, completions and
+# documents.
 # cpack -G DEB makes a Debian package, cpack -G TGZ
 # orvane-16158-Linux-x86_64.tar.gz, to unpack and run anywhere when the
 # programs are linked statically. Both install the component orvane, which
@@ -25,5 +26,6 @@ if(ORVANE_LINKAGE STREQUAL dynamic OR ORVANE_RENAME_LINKAGE STREQUAL dynamic)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian-zsh.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian.cmake)
+set(CPACK_ORVANE_DEBIAN_COPYRIGHT ${PROJECT_BINARY_DIR}/debian/copyright)
 include(CPack)

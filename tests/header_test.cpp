@@ -49,16 +49,23 @@ class Header : public InOwnFolder<>
       protected:
 	HeaderReader reader;
 
-	// The outcome as the table writes it: the frequency field, or "kind: why".
+	// The outcome as the table writes it: "15S GO; a note", or "kind: why".
 	std::string judge(const std::string &name, const std::string &bytes)
 	{
 		std::ofstream(name, std::ios::binary) << bytes;
 		const int fd = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 		EXPECT_GE(fd, 0) << name;
-		const Verdict v = reader.judge(fd, compressionOf(name), nameSays(name));
+		const Verdict v = reader.judge(fd, compressionOf(name), nameSays(name).value());
 		close(fd);
 		unlink(name.c_str());
-		return v.left ? std::string(describe(*v.left)) + ": " + v.why : v.frequency;
+		if (!v.kept())
+			return v.kind + ": " + v.why;
+		std::string outcome = v.frequency;
+		if (!v.content.empty() && v.content != "MO")
+			outcome += " " + v.content;
+		for (const std::string &note : v.notes)
+			outcome += "; " + note;
+		return outcome;
 	}
 
 	void judgeAll(const std::vector<HeaderCase> &cases,
@@ -90,9 +97,10 @@ TEST_F(Header, CutShortDamagedAndEmpty)
 
 // The same rows through the renamer: orvane-rename -n -H over a folder that
 // holds each file in a folder of its own prints, for a file kept, its name
-// with the header's data-frequency field in place of the conversion's, and
-// for one left, its reason; then the count of files left by kind. Beside the
-// tree lies a candidate that the run must not reach.
+// with the header's data-frequency field and content in place of the
+// conversion's, and its notes; for one left, its reason; then the count of
+// files left by kind, and of those named 00U. Beside the tree lies a
+// candidate that the run must not reach.
 class HeaderRuns : public InOwnFolder<>
 {
       protected:
@@ -117,18 +125,21 @@ class HeaderRuns : public InOwnFolder<>
 			    line.substr(line.find(" -> ") + 4);
 		std::string out, err;
 		std::map<std::string, size_t> kinds;
+		size_t unknownRate = 0;
 		for (const HeaderCase &c : made) {
-			const size_t colon = c.expected.find(": ");
-			if (colon == std::string::npos) {
-				out += c.name + " -> " + withFrequency(plain[c.name], c.expected) +
-				       "\n";
+			if (const std::optional<Kept> kept = keptOf(c.expected)) {
+				out += c.name + " -> " + withHeader(plain[c.name], *kept) + "\n";
+				for (const std::string &note : kept->notes)
+					err += c.name + ": note: " + note + "\n";
+				unknownRate += kept->frequency == "00U";
 			} else {
+				const size_t colon = c.expected.find(": ");
 				err += c.name + ": not renamed: " + c.expected.substr(colon + 2) +
 				       "\n";
 				kinds[c.expected.substr(0, colon)]++;
 			}
 		}
-		err += countLine(kinds);
+		err += countLine(kinds, unknownRate);
 		const Result r = renamer({"-n", "-H", "-s", "00TST", "t"});
 		EXPECT_EQ(r.out, out);
 		EXPECT_EQ(r.err, err);
@@ -168,21 +179,25 @@ class HeaderRuns : public InOwnFolder<>
 		return found;
 	}
 
-	// SSSSMRCCC_S_YYYYDDDHHMM_PPP_FFF_TT.ext: the fifth field, FFF, where an
-	// observation file has one; a navigation file's name stays as it is.
-	static std::string withFrequency(std::string name, const std::string &frequency)
+	// SSSSMRCCC_S_YYYYDDDHHMM_PPP_FFF_TT.ext: the fifth field, FFF, and the
+	// sixth, TT, where an observation file has them; a navigation file's
+	// name stays as it is.
+	static std::string withHeader(std::string name, const Kept &kept)
 	{
 		size_t at = 0;
 		for (int field = 0; field < 4 && at != std::string::npos; field++)
 			at = name.find('_', at + 1);
-		if (!frequency.empty() && at != std::string::npos &&
-		    name.find('_', at + 1) != std::string::npos)
-			name.replace(at + 1, 3, frequency);
+		if (!kept.frequency.empty() && at != std::string::npos &&
+		    name.find('_', at + 1) != std::string::npos) {
+			name.replace(at + 1, 3, kept.frequency);
+			name.replace(at + 5, 2, kept.content);
+		}
 		return name;
 	}
 
-	// orvane-rename: 3 files left: 2 another station, 1 stream damaged
-	static std::string countLine(const std::map<std::string, size_t> &kinds)
+	// orvane-rename: 3 files left: 2 header names another station, 1 .gz
+	// stream damaged; 2 named with an unknown rate, 00U
+	static std::string countLine(const std::map<std::string, size_t> &kinds, size_t unknownRate)
 	{
 		std::vector<std::pair<std::string, size_t>> sorted(kinds.begin(), kinds.end());
 		std::stable_sort(sorted.begin(), sorted.end(),
@@ -193,10 +208,13 @@ class HeaderRuns : public InOwnFolder<>
 			files += n;
 			counts += (counts.empty() ? "" : ", ") + std::to_string(n) + " " + kind;
 		}
-		if (files == 0)
-			return "";
-		return "orvane-rename: " + std::to_string(files) +
-		       (files == 1 ? " file" : " files") + " left: " + counts + "\n";
+		std::string line;
+		if (files > 0)
+			line = std::to_string(files) + (files == 1 ? " file" : " files") + " left: " + counts;
+		if (unknownRate > 0)
+			line += (line.empty() ? "" : "; ") + std::to_string(unknownRate) +
+				" named with an unknown rate, 00U";
+		return line.empty() ? "" : "orvane-rename: " + line + "\n";
 	}
 };
 
@@ -213,6 +231,18 @@ TEST_F(HeaderRuns, RealFiles)
 TEST_F(HeaderRuns, CutShortDamagedAndEmpty)
 {
 	runAll(damagedCases(), {""});
+}
+
+// Notes, and files named 00U, leave the status alone: the files of the
+// generated rows with notes, and nothing left.
+TEST_F(HeaderRuns, NotesLeaveTheStatusAlone)
+{
+	std::vector<HeaderCase> noted;
+	for (const HeaderCase &c : generatedCases())
+		if (const std::optional<Kept> kept = keptOf(c.expected); kept && !kept->notes.empty())
+			noted.push_back(c);
+	ASSERT_GE(noted.size(), 3U);
+	runAll(noted, {""});
 }
 
 // Only a regular file is read: a pipe named is left unread, and the open

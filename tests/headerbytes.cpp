@@ -80,6 +80,7 @@ MadeBytes makeBytes(const HeaderCase &c)
 				return part;
 			made.bytes += part.bytes;
 		}
+		made.bytes += c.tail;
 	}
 	if (c.cut)
 		made.bytes.resize(std::min(made.bytes.size(), size_t(*c.cut >= 0 ? *c.cut : long(made.bytes.size()) + *c.cut)));
@@ -106,4 +107,25 @@ std::string mixedText()
 	for (int i = 0; i < 200'000; i++)
 		text += words[size_t(i) % words.size()] + ' ';
 	return text;
+}
+
+std::optional<Kept> keptOf(const std::string &expected)
+{
+	const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+	if (!expected.empty() && !(expected.size() >= 3 && isDigit(expected[0]) && isDigit(expected[1]) &&
+				   expected[2] >= 'A' && expected[2] <= 'Z'))
+		return std::nullopt;
+	Kept k;
+	std::string rest = expected;
+	size_t at = rest.find("; ");
+	const std::string fields = rest.substr(0, at);
+	k.frequency = fields.substr(0, 3);
+	if (fields.size() > 4)
+		k.content = fields.substr(4);
+	while (at != std::string::npos) {
+		const size_t next = rest.find("; ", at + 2);
+		k.notes.push_back(rest.substr(at + 2, next == std::string::npos ? next : next - at - 2));
+		at = next;
+	}
+	return k;
 }

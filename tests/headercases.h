@@ -25,10 +25,22 @@ struct HeaderCase {
 	// (an offset below 0 counts from the end, for both).
 	std::optional<long> cut;
 	std::vector<std::pair<long, unsigned char>> set;
-	// The data-frequency field ("15S"; "" for a navigation file), or why the
-	// file is left, "kind: reason".
+	// For a file kept, the data-frequency field ("15S"; "" for a navigation
+	// file), then the content where it is not MO (" GO"), then each note
+	// after "; "; for a file left, "kind: reason".
 	std::string expected;
+	// Bytes put after the compressed text as they are, before any damage:
+	// streams that no command makes.
+	std::string tail = {};
 };
+
+// An outcome of a file kept, split: "15S GO; a note" into its parts.
+struct Kept {
+	std::string frequency;
+	std::string content = "MO";
+	std::vector<std::string> notes;
+};
+std::optional<Kept> keptOf(const std::string &expected);
 
 // Generated files of every rate and layout, each to be tried plain and in
 // every compression: the names have no compression suffix.

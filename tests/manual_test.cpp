@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "support/run.h"
@@ -92,9 +94,20 @@ TEST_F(Manual, ListsEveryMessageAsPrinted)
 	}
 }
 
-// "$ orvane ARGS" followed by the line the program prints, less its blank.
+std::string contents(const std::string &path)
+{
+	std::ostringstream text;
+	text << std::ifstream(path).rdbuf();
+	return text.str();
+}
+
+// "$ orvane ARGS" followed by the line the program prints, less its blank,
+// which the page says.
 TEST_F(Manual, ExamplesRunAsShown)
 {
+	const std::string source = std::regex_replace(contents(manual), std::regex("\n"), " ");
+	EXPECT_NE(source.find("each line ends with a blank, which the page cannot show"),
+		  std::string::npos);
 	const std::vector<std::string> page = formattedPage();
 	const std::string prompt = "$ orvane ";
 	int examples = 0;
@@ -137,6 +150,24 @@ TEST_F(Manual, FooterNamesTheProgramVersion)
 	ASSERT_FALSE(page.empty());
 	EXPECT_EQ(page.back().compare(0, 7 + version.size() + 1, "orvane " + version + " "), 0)
 	    << page.back();
+}
+
+// Each page's AUTHORS, and a COPYRIGHT that begins with LICENSE's copyright
+// line, as orvane-rename --version prints it.
+TEST(ManualSource, NamesTheAuthorsAndTheCopyrightOfTheLicence)
+{
+	std::smatch line;
+	const std::string licence = contents(LICENSE);
+	ASSERT_TRUE(std::regex_search(licence, line, std::regex("\nCopyright \\(c\\) [^\n]+\n")));
+	const std::string copyright = line.str().substr(1, line.length() - 2) + ".";
+	const std::string version = runArgv(orvaneRenamePath, {"orvane-rename", "--version"}).out;
+	EXPECT_NE(version.find("\n" + copyright + "\n"), std::string::npos) << version;
+	for (const std::string page : {"orvane.1", "orvane-rename.1"}) {
+		const std::string source = contents(MANUALS "/" + page);
+		EXPECT_NE(source.find("\n.SH AUTHORS\n"), std::string::npos) << page;
+		EXPECT_NE(source.find("\n.SH COPYRIGHT\n" + copyright + "\n"), std::string::npos)
+		    << page;
+	}
 }
 
 } // namespace

@@ -257,58 +257,85 @@ TEST_F(Rename, RecordOnATerminalComesLineByLine)
 	close(master);
 }
 
-// The progress line in a real terminal, 50 columns wide: at its foot while
-// the run goes on, never wrapped, never mixed into a line of the record or a
-// message, and gone at the end.
+// The progress line in a real terminal: at its foot while the run goes on,
+// never wrapped, never mixed into a line of the record or a message, and gone
+// at the end. Cut to the width, it keeps whole fields, the counts before the
+// rate; under -n it counts the files to rename. Each file's step is delayed:
+// its rename, or under -n the look for its new name.
+const struct {
+	int width;
+	Lines options;
+	std::string delayed, pattern;
+} progressRuns[] = {
+    // "N renamed, N left, N candidates, N folders, N/s", the rate once the counts grow
+    {50,
+     {},
+     "renameat2",
+     "[0-9]+ renamed, [0-9]+ left, [0-9]+ candidates, [0-9]+ folders(, [0-9]+/s)?"},
+    // "N to rename, N left, N candidates" at most
+    {40, {"-n"}, "newfstatat", "[0-9]+ to rename, [0-9]+ left(, [0-9]+ candidates)?"},
+};
+
 TEST_F(Rename, ProgressLineStaysAtTheFootOfATerminal)
 {
-	if (!exists("/usr/bin/tmux") || !exists("/usr/bin/strace"))
-		GTEST_SKIP() << "tmux or strace is missing";
-	for (int d = 0; d < 4; d++)
-		for (const std::string &n : shortNames(60))
-			make("p/" + std::to_string(d) + "/" + n);
-	make("p/2/xxxx0010.16o");
-	const std::string session = "orvane-rename-" + std::to_string(getpid());
-	const std::string command = "cd " + top.string() + " && strace -f -qq -o /dev/null -E " +
-				    std::string(noLeakCheck) +
-				    " --seccomp-bpf -e trace=renameat2 "
-				    "-e inject=renameat2:delay_exit=3000 " +
-				    orvaneRenamePath + " p; echo END $?; sleep 60";
-	ASSERT_EQ(runArgv("/usr/bin/tmux", {"tmux", "new-session", "-d", "-s", session, "-x", "50",
-					    "-y", "12", command})
-		      .status,
-		  0);
-	// cut to the width, so any part of "N folders, N candidates, N renamed, N left, N/s"
-	const std::regex progress("[0-9]+ folders,[0-9a-z, /]*");
+	if (const std::string why = missing({"/usr/bin/tmux", "/usr/bin/strace"}); !why.empty())
+		GTEST_SKIP() << why;
 	const std::regex rename(
 	    "p/[0-3]/[a-z]{4}[0-9]{4}\\.[0-9]{2}o -> p/[0-3]/[A-Z]{4}00[A-Z]{3}_R_20[0-9]{5}0000_01D_30S_MO\\.rnx");
-	bool seen = false, ended = false;
-	for (int i = 0; i < 200 && !ended; i++) {
-		std::this_thread::sleep_for(std::chrono::milliseconds(50));
-		const Lines screen = sorted(
-		    runArgv("/usr/bin/tmux", {"tmux", "capture-pane", "-p", "-J", "-t", session})
-			.out);
-		for (const std::string &line : screen) {
-			ended = ended || line.compare(0, 4, "END ") == 0;
-			if (line.find("folders,") != std::string::npos) {
-				EXPECT_TRUE(std::regex_match(line, progress)) << line;
-				EXPECT_LT(line.size(), 50u) << line;
-				seen = true;
-			} else if (line.find(" -> ") != std::string::npos) {
-				EXPECT_TRUE(std::regex_match(line, rename)) << line;
-			} else if (line.find("xxxx") != std::string::npos) {
-				EXPECT_EQ(line,
-					  "p/2/xxxx0010.16o: not renamed: Station Name not found");
+	const std::regex progressLine("^[0-9]+ (renamed|to rename)");
+	const auto screen = [](const std::string &session) {
+		return runArgv("/usr/bin/tmux", {"tmux", "capture-pane", "-p", "-J", "-t", session})
+		    .out;
+	};
+	for (const auto &run : progressRuns) {
+		fs::remove_all("p");
+		for (int d = 0; d < 4; d++)
+			for (const std::string &n : shortNames(60))
+				make("p/" + std::to_string(d) + "/" + n);
+		make("p/2/xxxx0010.16o");
+		const std::string session = "orvane-rename-" + std::to_string(getpid());
+		std::string options;
+		for (const std::string &o : run.options)
+			options += o + " ";
+		const std::string command =
+		    "cd " + top.string() + " && strace -f -qq -o /dev/null -E " + noLeakCheck +
+		    " --seccomp-bpf -e trace=" + run.delayed + " -e inject=" + run.delayed +
+		    ":delay_exit=3000 " + orvaneRenamePath + " " + options +
+		    "p; echo END $?; sleep 60";
+		const std::string width = std::to_string(run.width);
+		ASSERT_EQ(runArgv("/usr/bin/tmux", {"tmux", "new-session", "-d", "-s", session,
+						    "-x", width, "-y", "12", command})
+			      .status,
+			  0);
+		const std::regex progress(run.pattern);
+		bool seen = false, ended = false;
+		for (int i = 0; i < 200 && !ended; i++) {
+			std::this_thread::sleep_for(std::chrono::milliseconds(50));
+			for (const std::string &line : sorted(screen(session))) {
+				ended = ended || line.compare(0, 4, "END ") == 0;
+				if (std::regex_search(line, progressLine)) {
+					EXPECT_TRUE(std::regex_match(line, progress))
+					    << width << ": " << line;
+					EXPECT_LT(line.size(), static_cast<size_t>(run.width))
+					    << line;
+					seen = true;
+				} else if (line.find(" -> ") != std::string::npos) {
+					EXPECT_TRUE(std::regex_match(line, rename)) << line;
+				} else if (line.find("xxxx") != std::string::npos) {
+					EXPECT_EQ(
+					    line,
+					    "p/2/xxxx0010.16o: not renamed: Station Name not found");
+				}
 			}
 		}
+		const std::string last = screen(session);
+		runArgv("/usr/bin/tmux", {"tmux", "kill-session", "-t", session});
+		EXPECT_TRUE(ended) << width << ": " << last;
+		EXPECT_TRUE(seen) << width << ": " << last;
+		for (const std::string &line : sorted(last))
+			EXPECT_FALSE(std::regex_search(line, progressLine)) << last;
+		EXPECT_NE(last.find("END 1"), std::string::npos) << last;
 	}
-	const std::string last =
-	    runArgv("/usr/bin/tmux", {"tmux", "capture-pane", "-p", "-J", "-t", session}).out;
-	runArgv("/usr/bin/tmux", {"tmux", "kill-session", "-t", session});
-	EXPECT_TRUE(ended) << last;
-	EXPECT_TRUE(seen) << last;
-	EXPECT_EQ(last.find("folders,"), std::string::npos) << last;
-	EXPECT_NE(last.find("END 1"), std::string::npos) << last;
 }
 
 } // namespace

@@ -404,7 +404,11 @@ const Case runs[] = {
     {.name = "Version",
      .files = {},
      .args = {"--version"},
-     .out = "orvane-rename version 16158.\n",
+     .out = "orvane-rename version 16158.\n"
+	    "Copyright (c) 2026 the orvane authors.\n"
+	    "License MIT <https://opensource.org/licenses/MIT>.\n"
+	    "This is free software: you are free to change and redistribute it.\n"
+	    "There is NO WARRANTY, to the extent permitted by law.\n",
      .err = "",
      .status = 0,
      .after = {}},

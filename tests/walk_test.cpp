@@ -383,10 +383,6 @@ TEST_F(Rename, FolderOnARecycledInodeIsWalked)
 	EXPECT_EQ(r.status, 1);
 }
 
-// The walk is deep, its ancestors' descriptors closed for want of more, when
-// a folder in the middle is moved away and another takes its place: the
-// walk finds the folder it left by name, checked by device and inode, and
-// renames its last files there, not in the folder it came back through.
 // d/a/b and 12 levels below it, the deepest holding brux0010.16o, and
 // d/a/zimm0010.16o after b in byte order; the path of the deepest.
 std::string deepTree()
@@ -408,10 +404,14 @@ Stopped stoppedDeep()
 		       {"/usr/bin/prlimit", "--nofile=20:20", orvaneRenamePath, "d"});
 }
 
+// The walk is deep, its ancestors' descriptors closed for want of more, when
+// a folder in the middle is moved away and another takes its place: the
+// walk finds the folder it left by name, checked by device and inode, and
+// renames its last files there, not in the folder it came back through.
 TEST_F(Rename, FolderClosedForWantOfDescriptorsIsFoundAgain)
 {
-	if (!exists("/usr/bin/strace") || !exists("/usr/bin/prlimit"))
-		GTEST_SKIP() << "strace or prlimit is missing";
+	if (const std::string why = missing({"/usr/bin/strace", "/usr/bin/prlimit"}); !why.empty())
+		GTEST_SKIP() << why;
 	const std::string deep = deepTree();
 	make("moved/zimm0010.16o");
 	Stopped run = stoppedDeep();
@@ -430,8 +430,8 @@ TEST_F(Rename, FolderClosedForWantOfDescriptorsIsFoundAgain)
 // the walk says so and goes no further there.
 TEST_F(Rename, FolderClosedForWantOfDescriptorsAndGoneIsReported)
 {
-	if (!exists("/usr/bin/strace") || !exists("/usr/bin/prlimit"))
-		GTEST_SKIP() << "strace or prlimit is missing";
+	if (const std::string why = missing({"/usr/bin/strace", "/usr/bin/prlimit"}); !why.empty())
+		GTEST_SKIP() << why;
 	const std::string deep = deepTree();
 	ASSERT_TRUE(fs::create_directory("moved"));
 	Stopped run = stoppedDeep();
@@ -452,7 +452,7 @@ TEST_F(Rename, RootsOfTwoFileSystemsAreTwoFolders)
 {
 	const Mounted one("one", "ext4", {"-I", "128"}), two("two", "ext4", {"-I", "128"});
 	if (!one.why.empty() || !two.why.empty())
-		GTEST_SKIP() << one.why << two.why;
+		GTEST_SKIP() << (one.why.empty() ? two.why : one.why);
 	make("one/abmf0010.16o");
 	make("two/abmf0010.16o");
 	const Result r = renamer({"-n", "one", "two"});

@@ -48,7 +48,13 @@ CommandLine readCommandLine(int argc, char **argv)
 		if (c == 'h')
 			return line.ending(usage(0));
 		if (c == 'V') {
-			printf("%s version %s.\n", program, version);
+			printf(
+			    "%s version %s.\n"
+			    "Copyright (c) " ORVANE_COPYRIGHT ".\n"
+			    "License MIT <https://opensource.org/licenses/MIT>.\n"
+			    "This is free software: you are free to change and redistribute it.\n"
+			    "There is NO WARRANTY, to the extent permitted by law.\n",
+			    program, version);
 			return line.ending(fflush(stdout) != 0 || ferror(stdout));
 		}
 		if (c == '?') {

@@ -11,17 +11,15 @@
 #include "name/catalogue.h"
 #include "name/orvane.h"
 #include "stations/lists.h"
+#include "rinex/compression.h"
 
 namespace
 {
 
-// The length of a trailing .Z (compress), .gz or .bz2, or 0.
+// The length of a trailing compression suffix (.Z, .gz, .bz2), or 0.
 size_t compressionSuffix(std::string_view name)
 {
-	for (const std::string_view suffix : {".Z", ".gz", ".bz2"})
-		if (name.size() > suffix.size() && name.ends_with(suffix))
-			return suffix.size();
-	return 0;
+	return compressionRow(compressionOf(name)).suffix.size();
 }
 
 bool isDigits(std::string_view s)
@@ -71,7 +69,8 @@ bool isCandidate(const Naming &naming, std::string_view name)
 	       s[s.size() - 4] == '.' && isDigits(s.substr(s.size() - 3, 2));
 }
 
-NewName newName(const Naming &naming, std::string_view name, std::string_view frequency)
+NewName newName(const Naming &naming, std::string_view name, std::string_view frequency,
+		std::string_view content)
 {
 	const Stem stem(name);
 	NewName nn;
@@ -123,6 +122,11 @@ NewName newName(const Naming &naming, std::string_view name, std::string_view fr
 			frequency.copy(cadence.data() + 1,
 				       std::min(frequency.size(), cadence.size() - 2));
 			ln.cadence = cadence.data();
+		}
+		std::array<char, 3> type{};
+		if (!content.empty() && ln.cadence[0] != '\0') {
+			content.copy(type.data(), type.size() - 1);
+			ln.type = type.data();
 		}
 		end = writeLongName(nn.to_.data(), &ln, naming.source);
 		// A suffix is printed as typed: a slash in it would lead out of the folder.

@@ -35,13 +35,15 @@ class NewName
 
       private:
 	friend NewName newName(const Naming &naming, std::string_view name,
-			       std::string_view frequency);
+			       std::string_view frequency, std::string_view content);
 	std::array<char, NAME_MAX + 1> to_{};
 	NotRenamed why_;
 };
 
-// With a frequency ("15S", as a file's header gives it), an observation
-// file's long name takes it for the conversion's guess.
-NewName newName(const Naming &naming, std::string_view name, std::string_view frequency = {});
+// With a frequency ("15S") and a content ("GO"), as a file's header gives
+// them, an observation file's long name takes them for the conversion's
+// guesses.
+NewName newName(const Naming &naming, std::string_view name, std::string_view frequency = {},
+		std::string_view content = {});
 
 #endif

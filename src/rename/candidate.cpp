@@ -2,6 +2,7 @@
 // without replacing, or with -n what that would meet.
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <variant>
 
 #include "name/names.h"
@@ -30,6 +31,7 @@ void Renamer::candidate(const Place &place, const char *name)
 	}
 	if (stopping())
 		return;
+	std::optional<Verdict> read;
 	if (run_.options.readHeaders) {
 		if (!reader_)
 			reader_ = std::make_unique<HeaderReader>();
@@ -38,17 +40,30 @@ void Renamer::candidate(const Place &place, const char *name)
 			record.left(place.prefix, name, *left);
 			return;
 		}
-		nn = newName(run_.naming, name, std::get<std::string>(header));
+		read = std::move(std::get<Verdict>(header));
+		nn = newName(run_.naming, name, read->frequency, read->content);
 	}
 	const Result<Moved> moved = run_.options.dryRun
 					? foresee(place, name, nn.name())
 					: run_.noReplace.move(place, name, nn.name());
-	if (moved && *moved == Moved::renamed)
+	if (moved && *moved == Moved::renamed) {
 		record.rename(place.prefix, name, nn.name());
-	else if (moved.error() == EEXIST)
+		if (read)
+			noteHeader(place, name, *read);
+	} else if (moved.error() == EEXIST) {
 		record.exists(place.prefix, name, nn.name());
-	else if (!moved)
+	} else if (!moved) {
 		record.left(place.prefix, name, {std::strerror(moved.error())});
+	}
+}
+
+// What -H says beside a rename: its notes, and a rate it could not tell.
+void Renamer::noteHeader(const Place &place, const char *name, const Verdict &v)
+{
+	for (const std::string &note : v.notes)
+		run_.record.note(place.prefix, name, note);
+	if (v.frequency == "00U")
+		run_.record.unknownRate();
 }
 
 void Renamer::entry(const Place &place, const Listing &listing, const Listing::Entry &entry)

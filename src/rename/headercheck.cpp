@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "rinex/compression.h"
 #include "rinex/header.h"
+#include "rinex/namesays.h"
 #include "util/fd.h"
 
-std::variant<std::string, NotRenamed> readHeader(HeaderReader &reader, const Place &place,
+std::variant<Verdict, NotRenamed> readHeader(HeaderReader &reader, const Place &place,
 						 const char *name)
 {
 	const Fd fd(
@@ -22,13 +24,13 @@ std::variant<std::string, NotRenamed> readHeader(HeaderReader &reader, const Pla
 		return NotRenamed{std::strerror(errno)};
 	if (!S_ISREG(st.st_mode))
 		return NotRenamed{"not a regular file, not read"};
-	Verdict v = reader.judge(fd.get(), compressionOf(name), nameSays(name));
-	if (v.left)
-		return NotRenamed{std::move(v.why), describe(*v.left)};
+	Verdict v = reader.judge(fd.get(), compressionOf(name), nameSays(name).value());
+	if (!v.kept())
+		return NotRenamed{std::move(v.why), std::move(v.kind)};
 	// The verdict is the file's read, not whatever holds its name now.
 	struct stat now;
 	if (fstatat(place.fd, name, &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_dev != st.st_dev ||
 	    now.st_ino != st.st_ino)
 		return NotRenamed{"changed while read"};
-	return std::move(v.frequency);
+	return v;
 }

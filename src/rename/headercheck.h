@@ -2,18 +2,17 @@
 #ifndef ORVANE_HEADERCHECK_H
 #define ORVANE_HEADERCHECK_H
 
-#include <string>
 #include <variant>
 
 #include "report/notrenamed.h"
+#include "rinex/header.h"
 #include "walk/place.h"
 
-class HeaderReader;
-
-// The frequency the file's header gives ("" for navigation data), or why
-// the file is left. The file is opened in its folder without following a
-// link, and read only when it is a regular file.
-std::variant<std::string, NotRenamed> readHeader(HeaderReader &reader, const Place &place,
+// The verdict on a file kept: the frequency and content its header gives
+// (none for navigation data) and its notes; or why the file is left. The
+// file is opened in its folder without following a link, and read only when
+// it is a regular file.
+std::variant<Verdict, NotRenamed> readHeader(HeaderReader &reader, const Place &place,
 						 const char *name);
 
 #endif

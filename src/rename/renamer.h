@@ -13,6 +13,7 @@ struct Naming;
 class Record;
 class NoReplace;
 class HeaderReader;
+struct Verdict;
 
 // What the whole run shares: what it was asked, how names are made, the
 // record, and what the renames learnt of the file systems.
@@ -45,6 +46,8 @@ class Renamer
 	void folder(const Place &place, const Listing &listing);
 
       private:
+	void noteHeader(const Place &place, const char *name, const Verdict &v);
+
 	const Run &run_;
 	std::unique_ptr<HeaderReader> reader_; // for -H, made at its first use
 };

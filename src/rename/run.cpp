@@ -56,7 +56,9 @@ template <class Work> int withRecord(const Options &options, Work work)
 	if (!Record::outputWritable())
 		return 1;
 	catchSignals();
-	Record record({.nul = options.nulRecord, .countLeft = options.readHeaders});
+	Record record({.nul = options.nulRecord,
+		       .countLeft = options.readHeaders,
+		       .plan = options.dryRun || options.listing != nullptr});
 	const Naming naming{.shortening = options.shortening,
 			    .source = options.source,
 			    .suffix = options.suffix,

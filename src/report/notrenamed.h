@@ -9,7 +9,7 @@
 // as at the end of a run of -H; the words themselves where no kind is given.
 struct NotRenamed {
 	std::string reason;
-	std::string_view kind = {};
+	std::string kind = {};
 };
 
 #endif

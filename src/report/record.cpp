@@ -73,7 +73,7 @@ bool Record::outputWritable(int out)
 Record::Record(RecordForm form) : Record(form, Streams::of(form)) {}
 
 Record::Record(RecordForm form, const Streams &s)
-    : form_(form), progress_(s.progress), sameTerminal_(s.sameTerminal),
+    : form_(form), progress_(s.progress, form.plan), sameTerminal_(s.sameTerminal),
       lineByLine_(s.lineByLine), sameFile_(s.sameFile)
 {
 	out_.reserve(outLimit);
@@ -111,11 +111,23 @@ void Record::report(std::string_view prefix, std::string_view name, std::string_
 	message(prefix, name, what, reason);
 }
 
-void Record::message(std::string_view prefix, std::string_view name, std::string_view what,
-		     std::string_view reason, std::string_view leftAs)
+void Record::note(std::string_view prefix, std::string_view name, std::string_view note)
+{
+	message(prefix, name, "note", note, {}, false);
+}
+
+void Record::unknownRate()
 {
 	const std::lock_guard<std::mutex> hold(lock_);
-	status_ = 1;
+	unknownRate_++;
+}
+
+void Record::message(std::string_view prefix, std::string_view name, std::string_view what,
+		     std::string_view reason, std::string_view leftAs, bool fault)
+{
+	const std::lock_guard<std::mutex> hold(lock_);
+	if (fault)
+		status_ = 1;
 	if (!leftAs.empty()) {
 		progress_.left();
 		if (const auto k = left_.find(leftAs); k != left_.end())
@@ -159,7 +171,7 @@ int Record::end()
 	struct stat st;
 	if (writeError_ == 0 && fstat(form_.out, &st) == 0 && S_ISREG(st.st_mode))
 		(void)fsync(form_.out);
-	if (form_.countLeft && !left_.empty() && writeError_ == 0)
+	if (form_.countLeft && (!left_.empty() || unknownRate_ > 0) && writeError_ == 0)
 		writeAll(form_.err, countLeft());
 	return writeError_ != 0 ? 1 : status_;
 }
@@ -200,8 +212,8 @@ std::size_t Record::lineStart(std::size_t at) const
 	return begin;
 }
 
-// orvane-rename: 3 files left: 2 another station, 1 stream damaged; the
-// most first.
+// orvane-rename: 3 files left: 2 header names another station, 1 .gz stream
+// damaged; the most first; then 4 named with an unknown rate, 00U.
 std::string Record::countLeft() const
 {
 	std::vector<std::pair<std::string_view, std::size_t>> kinds(left_.begin(), left_.end());
@@ -214,8 +226,13 @@ std::string Record::countLeft() const
 		counts.append(counts.empty() ? "" : ", ").append(std::to_string(n)).append(" ");
 		counts.append(kind);
 	}
-	return std::string(program) + ": " + std::to_string(files) +
-	       (files == 1 ? " file" : " files") + " left: " + counts + "\n";
+	std::string line = std::string(program) + ": ";
+	if (files > 0)
+		line += std::to_string(files) + (files == 1 ? " file" : " files") + " left: " + counts +
+			(unknownRate_ > 0 ? "; " : "");
+	if (unknownRate_ > 0)
+		line += std::to_string(unknownRate_) + " named with an unknown rate, 00U";
+	return line + "\n";
 }
 
 // A line on standard error comes after the record before it, above the

@@ -19,10 +19,12 @@
 inline constexpr char program[] = "orvane-rename";
 
 // How the record is written: -0, whether the files left are counted by kind
-// at the end (-H), and where the renames and the messages go.
+// at the end (-H), whether its renames are made or only foreseen (-n, -L),
+// and where the renames and the messages go.
 struct RecordForm {
 	bool nul = false;
 	bool countLeft = false;
+	bool plan = false; // the progress line counts files "to rename"
 	int out = 1; // standard output
 	int err = 2; // standard error
 };
@@ -50,19 +52,24 @@ class Record
 		    std::string_view reason);
 	// orvane-rename: WHAT; stopped, and the run stops.
 	void fault(std::string_view what);
+	// PREFIX NAME: note: NOTE, beside a rename; it leaves the status alone.
+	void note(std::string_view prefix, std::string_view name, std::string_view note);
+	// A file named with an unknown rate, 00U, for the line that ends a run
+	// of -H.
+	void unknownRate();
 
 	// A folder taken into the walk, and how many candidates it holds.
 	void folder(std::size_t candidates);
 
 	// Writes the record out, and with -H the count of the files left by
-	// kind; the run's status.
+	// kind and of those named 00U; the run's status.
 	int end();
 
       private:
 	struct Streams;
 	Record(RecordForm form, const Streams &streams);
 	void message(std::string_view prefix, std::string_view name, std::string_view what,
-		     std::string_view reason, std::string_view leftAs = {});
+		     std::string_view reason, std::string_view leftAs = {}, bool fault = true);
 	void flush();
 	std::size_t lineStart(std::size_t at) const;
 	std::string countLeft() const;
@@ -77,6 +84,7 @@ class Record
 	int writeError_ = 0; // then the record goes on on standard error
 	int status_ = 0;     // 1 once anything was left
 	std::map<std::string, std::size_t, std::less<>> left_; // files left, by kind
+	std::size_t unknownRate_ = 0;                          // files named 00U
 };
 
 #endif

@@ -1,24 +1,22 @@
 /*
  * A RINEX file judged against its short name: what it is (the RINEX VERSION
  * / TYPE line, after the two CRINEX lines of Compact RINEX), whose it is
- * (MARKER NAME), when its data start (the first observation epoch, else TIME
- * OF FIRST OBS) and how often it samples (the smallest step between the
- * first 10 observation epochs, else INTERVAL).
- *
- * Epochs are found by counting lines, as the formats lay them out: RINEX 2
- * gives each satellite ceil(types / 5) lines and continues an epoch line
- * after 12 satellites; RINEX 3 gives each satellite one line after an epoch
- * line that begins with '>'. Compact RINEX gives every epoch line, a clock
- * line and one line per satellite, each epoch line written as the changes
- * to the one before. Event records (flags 2 to 5) are skipped whole, and
- * their lines counted from their own epoch line.
+ * (MARKER NAME), which systems it holds (column 41 of RINEX VERSION / TYPE,
+ * or RINEX 3's SYS / # / OBS TYPES records), when its data start (the first
+ * observation epoch, else TIME OF FIRST OBS) and how often it samples (the
+ * smallest step between the first 10 observation epochs, else INTERVAL). A
+ * navigation file's records must come near the name's period.
  */
 #include <algorithm>
-#include <numeric>
+#include <array>
+#include <utility>
 
-#include "name/charclass.h"
+#include "rinex/epochs.h"
 #include "rinex/header.h"
-#include "rinex/headerlines.h"
+#include "rinex/headersays.h"
+#include "rinex/lines.h"
+#include "rinex/navigation.h"
+#include "util/text.h"
 
 using namespace rinex;
 
@@ -33,33 +31,26 @@ HeaderReader::~HeaderReader() = default;
 namespace
 {
 
-constexpr int epochsNeeded = 10;
+constexpr Ticks hour = 3600 * perSecond, day = 24 * hour;
 
-Verdict left(Left kind, std::string why)
+Verdict left(std::string kind, std::string why)
 {
-	return Verdict{kind, std::move(why), {}};
+	Verdict v;
+	v.kind = std::move(kind);
+	v.why = std::move(why);
+	return v;
 }
 
-struct Header {
-	std::string version;
-	int major = 0;
-	char type = ' ';
-	char system = ' ';
-	std::string compact; // the CRINEX version, empty for plain RINEX
-	std::array<char, 4> marker{' ', ' ', ' ', ' '};
-	bool markerSeen = false;
-	std::optional<Ticks> interval;
-	std::optional<Ticks> firstObs;
-	bool intervalUnreadable = false;
-	bool firstObsUnreadable = false;
-	int types = 0; // RINEX 2's # / TYPES OF OBSERV
-};
+Verdict left(Failure f)
+{
+	return left(std::move(f.kind), std::move(f.why));
+}
 
 class Judging
 {
       public:
 	Judging(HeaderReader::State &s, Compression compression, const NameSays &name)
-	    : decoder_(s.decoder), lines_(s.lines), compression_(compression), name_(name)
+	    : lines_(s.lines), compression_(compression), name_(name)
 	{
 	}
 	Verdict run();
@@ -70,39 +61,20 @@ class Judging
 	std::optional<Verdict> checkVersion() const;
 	std::optional<Verdict> readRest();
 	std::optional<Verdict> checkStation() const;
-	std::optional<Verdict> readEpochs();
-	std::optional<Verdict> skipRecord(const Record &r, size_t at);
-	std::optional<Verdict> skip(int n, bool headerRecords, size_t epochLine);
-	std::string_view rebuild(std::string_view line);
-	std::optional<Ticks> step() const;
-	Verdict judgeTimes() const;
+	Verdict judgeRecords();
+	Verdict judgeTimes(const Epochs &epochs) const;
+	std::vector<std::string> notes(const Epochs &epochs, Ticks interval,
+				       const std::string &frequency) const;
+	std::string content() const;
+	std::pair<Ticks, Ticks> named() const;
 	std::string period(Ticks start) const;
-	Verdict stopped(std::string why, Left kind = Left::cutShort) const;
-	void readTypes(std::string_view line);
+	bool observation() const { return name_.type == 'o' || name_.type == 'd'; }
 
-	Decoder &decoder_;
 	Lines &lines_;
 	Compression compression_;
 	const NameSays &name_;
-	Header h_;
-	std::array<Ticks, epochsNeeded> epochs_{};
-	int count_ = 0;
-	bool atLimit_ = false;
-	std::array<char, Lines::kept> previous_{}; // the last epoch line of Compact RINEX
-	size_t previousSize_ = 0;
-	bool fresh_ = true; // the next compact epoch line is to start afresh
+	HeaderSays h_;
 };
-
-// Where the text stopped before what was needed: the decoder's failure,
-// else why (the text ended), or a header too long for the limit.
-Verdict Judging::stopped(std::string why, Left kind) const
-{
-	if (lines_.end() == Lines::End::failure)
-		return left(decoder_.failure()->kind, decoder_.failure()->why);
-	if (lines_.end() == Lines::End::limit)
-		return left(Left::badHeader, "header longer than 1 MiB");
-	return left(kind, std::move(why));
-}
 
 Verdict Judging::run()
 {
@@ -110,13 +82,14 @@ Verdict Judging::run()
 		return *v;
 	if (auto v = readRest())
 		return *v;
-	if (name_.type != 'o' && name_.type != 'd')
-		return Verdict{};
+	if (!observation())
+		return judgeRecords();
 	if (auto v = checkStation())
 		return *v;
-	if (auto v = readEpochs())
-		return *v;
-	return judgeTimes();
+	Epochs epochs(lines_, h_);
+	if (auto f = epochs.read())
+		return left(*f);
+	return judgeTimes(epochs);
 }
 
 // The first lines: CRINEX VERS / TYPE and CRINEX PROG / DATE in Compact
@@ -124,79 +97,84 @@ Verdict Judging::run()
 std::optional<Verdict> Judging::readType()
 {
 	auto line = lines_.next();
-	if (!line && lines_.end() == Lines::End::text)
-		return left(Left::notRinex, compression_ == Compression::none
-						? "file is empty"
-						: "stream holds no text");
+	if (!line && lines_.end() == Lines::End::text) {
+		const std::string why =
+		    compression_ == Compression::none ? "file is empty" : "stream holds no text";
+		return left(why, why);
+	}
 	if (!line && lines_.end() == Lines::End::limit)
-		return left(Left::notRinex, "no RINEX header");
+		return left("no RINEX header", "no RINEX header");
 	if (!line)
-		return stopped("");
+		return left(lines_.stopped({}, {}));
 	if (labelOf(*line) == "CRINEX VERS   / TYPE") {
 		if (name_.type != 'd')
-			return left(Left::anotherType, "header says Compact RINEX");
+			return left("header says another type", "header says Compact RINEX");
 		h_.compact = trimmed(line->substr(0, 20));
 		line = lines_.next();
 		if (line && labelOf(*line) != "CRINEX PROG / DATE")
-			return left(Left::badHeader, "no CRINEX PROG / DATE in the header");
+			return left("no CRINEX PROG / DATE in the header",
+				    "no CRINEX PROG / DATE in the header");
 		if (line)
 			line = lines_.next();
 		if (!line)
-			return stopped("header cut short");
+			return left(lines_.stopped("header cut short", "header cut short"));
 	}
-	if (labelOf(*line) != "RINEX VERSION / TYPE")
-		return h_.compact.empty() ? left(Left::notRinex, "no RINEX header")
-					  : left(Left::badHeader,
-						 "no RINEX VERSION / TYPE after the CRINEX lines");
+	if (labelOf(*line) != "RINEX VERSION / TYPE") {
+		const std::string why = h_.compact.empty()
+					    ? "no RINEX header"
+					    : "no RINEX VERSION / TYPE after the CRINEX lines";
+		return left(why, why);
+	}
 	const auto major = versionOf(line->substr(0, 9), h_.version);
 	if (!major)
-		return left(Left::badHeader, "RINEX VERSION / TYPE unreadable");
+		return left(
+		    "RINEX VERSION / TYPE unreadable",
+		    "RINEX VERSION / TYPE unreadable: no version number in columns 1 to 9: " +
+			quoted(line->substr(0, 9), 60));
 	h_.major = *major;
 	h_.type = line->size() > 20 ? (*line)[20] : ' ';
 	h_.system = line->size() > 40 ? (*line)[40] : ' ';
 	return checkType();
 }
 
-// Whether the header says the data the name says, in a version they come in.
+// Whether the header says the data the name says, in a version they come
+// in. RINEX 2 writes QZSS navigation as N, with J in column 41 (2.12).
 std::optional<Verdict> Judging::checkType() const
 {
-	const bool observation = name_.type == 'o' || name_.type == 'd';
 	const bool navigation = h_.type == 'N' || h_.type == 'G' || h_.type == 'H';
-	const char system = h_.type == 'G'   ? 'R'
-			    : h_.type == 'H' ? 'S'
-			    : h_.major >= 3  ? h_.system
-					     : 'G';
+	const char system = h_.type == 'G'                      ? 'R'
+			    : h_.type == 'H'                    ? 'S'
+			    : h_.major >= 3 || h_.system == 'J' ? h_.system
+								: 'G';
 	std::string what = h_.type == 'O'   ? "observation data"
 			   : h_.type == 'M' ? "meteorological data"
-					    : "type " + escaped(std::string_view(&h_.type, 1));
+					    : "type " + quoted(std::string_view(&h_.type, 1));
 	if (navigation)
-		what = observation ? "navigation data" : navigationName(system);
-	if (observation ? h_.type != 'O' : !navigation || system != systemOf(name_.type))
-		return left(Left::anotherType, "header says " + what);
+		what = observation() ? "navigation data" : navigationName(system);
+	if (observation() ? h_.type != 'O' : !navigation)
+		return left("header says another type", "header says " + what);
+	if (!observation() && system != systemOf(name_.type))
+		return left("header says another type", "header says " + what + ", the name " +
+							    systemName(systemOf(name_.type)));
 	if (name_.type == 'd' && h_.compact.empty())
-		return left(Left::anotherType, "header says RINEX, not Compact RINEX");
+		return left("header says another type", "header says RINEX, not Compact RINEX");
 	return checkVersion();
 }
 
 std::optional<Verdict> Judging::checkVersion() const
 {
-	const bool observation = name_.type == 'o' || name_.type == 'd';
-	const bool known = observation      ? h_.major == 2 || h_.major == 3
+	const bool known = observation()    ? h_.major == 2 || h_.major == 3
 			   : h_.type == 'N' ? h_.major >= 2 && h_.major <= 4
 					    : h_.major == 2;
 	if (!known)
-		return left(Left::anotherVersion, "header says version " + escaped(h_.version));
+		return left("header says another version",
+			    "header says version " + escaped(h_.version));
 	if (!h_.compact.empty() && !(h_.compact == "1.0" && h_.major == 2) &&
 	    !(h_.compact == "3.0" && h_.major == 3))
-		return left(Left::anotherVersion, "header says Compact RINEX " + escaped(h_.compact) +
-						      " of version " + escaped(h_.version));
+		return left("header says another version",
+			    "header says Compact RINEX " + escaped(h_.compact) + " of version " +
+				escaped(h_.version));
 	return std::nullopt;
-}
-
-void Judging::readTypes(std::string_view line)
-{
-	if (const auto n = integerField(line, {0, 6}))
-		h_.types = *n;
 }
 
 std::optional<Verdict> Judging::readRest()
@@ -206,147 +184,89 @@ std::optional<Verdict> Judging::readRest()
 	for (;;) {
 		const auto line = lines_.next();
 		if (!line)
-			return stopped("header cut short");
+			return left(lines_.stopped("header cut short", "header cut short"));
 		const std::string_view label = labelOf(*line);
 		if (label == "END OF HEADER")
 			return std::nullopt;
 		if (label == "MARKER NAME" && !h_.markerSeen) {
 			h_.markerSeen = true;
-			std::copy_n(line->begin(), std::min<size_t>(4, line->size()),
-				    h_.marker.begin());
+			const std::string_view marker = line->substr(0, 60);
+			h_.marker = marker.substr(0, marker.find_last_not_of(' ') + 1);
 		} else if (label == "INTERVAL") {
 			h_.interval = secondsField(*line, {0, 10});
-			h_.intervalUnreadable = !h_.interval;
+			h_.intervalWrong = h_.interval ? ""
+						       : "no number in columns 1 to 10: " +
+							     quoted(line->substr(0, 10), 60);
 		} else if (label == "TIME OF FIRST OBS") {
 			h_.firstObs = timeFields(*line, firstObs);
-			h_.firstObsUnreadable = !h_.firstObs;
+			h_.firstObsWrong = h_.firstObs ? ""
+						       : "no date and time in columns 1 to 43: " +
+							     quoted(line->substr(0, 43), 60);
 		} else if (label == "# / TYPES OF OBSERV") {
-			readTypes(*line);
+			if (const auto n = integerField(*line, {0, 6}))
+				h_.types = *n;
+		} else if (label == "SYS / # / OBS TYPES" && !line->empty() && (*line)[0] != ' ' &&
+			   h_.systems.find((*line)[0]) == std::string::npos) {
+			h_.systems += (*line)[0];
 		}
 	}
 }
 
+// The first four characters of MARKER NAME, in either case, are the name's
+// station code; a blank one is no contradiction.
 std::optional<Verdict> Judging::checkStation() const
 {
-	const std::string_view marker(h_.marker.data(), h_.marker.size());
-	if (trimmed(marker).empty())
+	std::array<char, 4> marker{' ', ' ', ' ', ' '};
+	std::copy_n(h_.marker.begin(), std::min<size_t>(4, h_.marker.size()), marker.begin());
+	if (trimmed({marker.data(), marker.size()}).empty())
 		return std::nullopt;
 	const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
 	for (size_t i = 0; i < marker.size(); i++)
 		if (lower(marker[i]) != lower(i < name_.station.size() ? name_.station[i] : ' '))
-			return left(Left::anotherStation,
-				    "header names station " +
-					escaped(marker.substr(0, marker.find_last_not_of(' ') + 1)));
+			return left("header names another station",
+				    "header names station " + quoted(h_.marker, 60));
 	return std::nullopt;
 }
 
-// A Compact RINEX epoch line in full: afresh where it begins with the mark
-// ('&' or '>'), else the one before with this one's changes: a blank keeps
-// a character, '&' blanks it.
-std::string_view Judging::rebuild(std::string_view line)
+// A navigation file's records come by satellite, and a day's merged file
+// holds some from hours before it: it is left only where no record read
+// falls within the name's period widened by a day on each side.
+Verdict Judging::judgeRecords()
 {
-	const size_t n = std::min(line.size(), previous_.size());
-	const char mark = h_.major == 2 ? '&' : '>';
-	if (!line.empty() && line[0] == mark) {
-		std::copy_n(line.begin(), n, previous_.begin());
-		previousSize_ = n;
-		fresh_ = false;
-		return {previous_.data(), n};
-	}
-	if (fresh_)
-		return {};
-	for (size_t i = 0; i < n; i++) {
-		if (i >= previousSize_)
-			previous_[i] = ' ';
-		if (line[i] == '&')
-			previous_[i] = ' ';
-		else if (line[i] != ' ')
-			previous_[i] = line[i];
-	}
-	previousSize_ = std::max(previousSize_, n);
-	return {previous_.data(), previousSize_};
+	const auto [from, length] = named();
+	const RecordDates dates = recordDates(lines_, h_, from - day, from + length + day);
+	if (dates.failure)
+		return left(*dates.failure);
+	if (dates.earliest)
+		return left("records outside the name's period",
+			    "records from " + timeText(*dates.earliest) + " to " +
+				timeText(*dates.latest) + ", the name says " +
+				period(*dates.earliest));
+	return Verdict{};
 }
 
-std::optional<Verdict> Judging::readEpochs()
+// An observation file's content: its one system's letter and O, or MO for
+// several. RINEX 3's SYS / # / OBS TYPES records say which, over column 41;
+// in RINEX 2 a blank column 41 means GPS.
+std::string Judging::content() const
 {
-	const bool compact = !h_.compact.empty();
-	const bool two = h_.major == 2;
-	const size_t flagAt = two ? 28 : 31;
-	while (count_ < epochsNeeded && !atLimit_) {
-		const auto line = lines_.next();
-		if (!line)
-			return lines_.end() == Lines::End::failure ? std::optional(stopped(""))
-								   : std::nullopt;
-		// An event record is written whole in Compact RINEX too.
-		const bool event =
-		    line->size() > flagAt && (*line)[flagAt] >= '2' && (*line)[flagAt] <= '5';
-		const size_t at = lines_.number();
-		const auto r =
-		    epochRecord(compact && !event ? rebuild(*line) : *line, two, compact);
-		if (!r)
-			return left(Left::badRecords,
-				    "epoch unreadable at line " + std::to_string(at));
-		if (r->flag <= 1)
-			epochs_[size_t(count_++)] = *r->time;
-		if (count_ == epochsNeeded)
-			break;
-		if (auto v = skipRecord(*r, at))
-			return v;
-	}
-	return std::nullopt;
+	static constexpr std::string_view single = "GRECJIS";
+	std::string systems = h_.systems;
+	if (systems.empty())
+		systems = h_.two() && h_.system == ' ' ? 'G' : h_.system;
+	return systems.size() == 1 && single.find(systems[0]) != std::string_view::npos
+		   ? systems + 'O'
+		   : "MO";
 }
 
-// The lines after an epoch line: an event's records, or the satellites'
-// observations, and in Compact RINEX the clock line before them.
-std::optional<Verdict> Judging::skipRecord(const Record &r, size_t at)
+// The name's period: where it starts, and how long it is.
+std::pair<Ticks, Ticks> Judging::named() const
 {
-	const bool compact = !h_.compact.empty();
-	const bool two = h_.major == 2;
-	if (r.flag >= 2 && r.flag <= 5) {
-		fresh_ = true;
-		return skip(r.count, two && !compact && r.flag == 4, at);
-	}
-	int lines = r.count;
-	if (compact) {
-		lines += 1;
-	} else if (two) {
-		if (r.count > 0 && h_.types <= 0)
-			return left(Left::badHeader, "no # / TYPES OF OBSERV in the header");
-		lines = (r.count - 1) / 12 + r.count * ((h_.types + 4) / 5);
-	}
-	return skip(lines, false, at);
-}
-
-// Passes over the n lines of a record; at the limit of text, the epochs
-// read so far are all there are.
-std::optional<Verdict> Judging::skip(int n, bool headerRecords, size_t epochLine)
-{
-	for (int i = 0; i < n; i++) {
-		const auto line = lines_.next();
-		if (!line && lines_.end() == Lines::End::limit) {
-			atLimit_ = true;
-			return std::nullopt;
-		}
-		if (!line)
-			return stopped("epoch at line " + std::to_string(epochLine) + " cut short");
-		if (headerRecords && labelOf(*line) == "# / TYPES OF OBSERV")
-			readTypes(*line);
-	}
-	return std::nullopt;
-}
-
-// The smallest step between the epochs read; with fewer than two, INTERVAL.
-std::optional<Ticks> Judging::step() const
-{
-	if (count_ < 2)
-		return h_.interval && *h_.interval > 0 ? h_.interval : std::nullopt;
-	std::optional<Ticks> step;
-	for (size_t i = 1; i < size_t(count_); i++) {
-		const Ticks d = epochs_[i] - epochs_[i - 1];
-		if (d > 0 && (!step || d < *step))
-			step = d;
-	}
-	return step;
+	Ticks from = dayStart(name_.year, name_.day);
+	if (!name_.hour)
+		return {from, day};
+	from += *name_.hour * hour + Ticks(name_.minute.value_or(0)) * 60 * perSecond;
+	return {from, name_.minute ? hour / 4 : hour};
 }
 
 // The name's period in words: "day 027", "day 027, 04:00 to 05:00", with
@@ -371,28 +291,58 @@ std::string Judging::period(Ticks start) const
 	return says;
 }
 
-Verdict Judging::judgeTimes() const
+Verdict Judging::judgeTimes(const Epochs &epochs) const
 {
-	const std::optional<Ticks> start = count_ > 0 ? std::optional(epochs_[0]) : h_.firstObs;
+	const int count = epochs.count();
+	const std::optional<Ticks> start = count > 0 ? std::optional(epochs.first()) : h_.firstObs;
+	if (!start && !h_.firstObsWrong.empty())
+		return left("TIME OF FIRST OBS unreadable",
+			    "TIME OF FIRST OBS unreadable: " + h_.firstObsWrong);
 	if (!start)
-		return h_.firstObsUnreadable
-			   ? left(Left::badHeader, "TIME OF FIRST OBS unreadable")
-			   : left(Left::noStart, "no epoch and no TIME OF FIRST OBS");
-	if (count_ < 2 && h_.intervalUnreadable)
-		return left(Left::badHeader, "INTERVAL unreadable");
-	const std::optional<Ticks> sampling = step();
+		return left("no epoch and no TIME OF FIRST OBS",
+			    "no epoch and no TIME OF FIRST OBS");
+	if (count < 2 && !h_.intervalWrong.empty())
+		return left("INTERVAL unreadable", "INTERVAL unreadable: " + h_.intervalWrong);
+	const Ticks interval = h_.interval && *h_.interval > 0 ? snapped(*h_.interval) : 0;
+	const std::optional<Ticks> step = epochs.step();
+	std::optional<Ticks> sampling = step;
+	if (count < 2)
+		sampling = interval > 0 ? std::optional(interval) : std::nullopt;
 
-	const Ticks hour = 3600 * perSecond;
-	Ticks from = dayStart(name_.year, name_.day);
-	Ticks length = 24 * hour;
-	if (name_.hour) {
-		from += *name_.hour * hour + Ticks(name_.minute.value_or(0)) * 60 * perSecond;
-		length = name_.minute ? hour / 4 : hour;
-	}
+	const auto [from, length] = named();
 	if (*start < from - sampling.value_or(0) || *start >= from + length)
-		return left(Left::anotherStart,
+		return left("data start outside the name's period",
 			    "data start " + timeText(*start) + ", the name says " + period(*start));
-	return Verdict{std::nullopt, {}, frequencyField(sampling)};
+	Verdict v;
+	v.frequency = frequencyField(sampling);
+	v.content = content();
+	v.notes = notes(epochs, interval, v.frequency);
+	return v;
+}
+
+// Where INTERVAL (interval, 0 for none) is not the epochs' step, and why a
+// file is named with an unknown rate.
+std::vector<std::string> Judging::notes(const Epochs &epochs, Ticks interval,
+					const std::string &frequency) const
+{
+	std::vector<std::string> notes;
+	const int count = epochs.count();
+	const std::optional<Ticks> step = epochs.step();
+	if (count >= 2 && step && interval > 0 && interval != *step)
+		notes.push_back("INTERVAL says " + secondsText(interval) + ", the epochs " +
+				secondsText(*step));
+	if (frequency != "00U")
+		return notes;
+	std::string why;
+	if (count >= 2)
+		why = step ? "the epochs " + secondsText(*step) + " apart"
+			   : "the epochs all at one time";
+	else if (h_.interval)
+		why = "INTERVAL says " + secondsText(interval);
+	else
+		why = count == 1 ? "one epoch and no INTERVAL" : "no epoch and no INTERVAL";
+	notes.push_back("named with an unknown rate, 00U: " + why);
+	return notes;
 }
 
 } // namespace
@@ -402,38 +352,4 @@ Verdict HeaderReader::judge(int fd, Compression compression, const NameSays &nam
 	state_->decoder.start(fd, compression);
 	state_->lines.start(state_->decoder);
 	return Judging(*state_, compression, name).run();
-}
-
-Compression compressionOf(std::string_view name)
-{
-	if (name.ends_with(".Z"))
-		return Compression::compress;
-	if (name.ends_with(".gz"))
-		return Compression::gzip;
-	if (name.ends_with(".bz2"))
-		return Compression::bzip2;
-	return Compression::none;
-}
-
-// ssssdddh.yyt or ssssdddhmm.yyt, then the compression suffix.
-NameSays nameSays(std::string_view name)
-{
-	static constexpr std::string_view suffixes[] = {"", ".Z", ".gz", ".bz2"};
-	const auto number = [](std::string_view digits) {
-		return std::accumulate(digits.begin(), digits.end(), 0,
-				       [](int n, char c) { return n * 10 + (c - '0'); });
-	};
-	const std::string_view stem =
-	    name.substr(0, name.size() - suffixes[static_cast<int>(compressionOf(name))].size());
-	NameSays says;
-	says.station = stem.substr(0, 4);
-	says.type = stem.back();
-	const int year = number(stem.substr(stem.size() - 3, 2));
-	says.year = year > 80 ? 1900 + year : 2000 + year;
-	says.day = number(stem.substr(4, 3));
-	if (isLower(stem[7]))
-		says.hour = stem[7] - 'a';
-	if (stem.size() == 14)
-		says.minute = number(stem.substr(8, 2));
-	return says;
 }

@@ -8,12 +8,12 @@
  * empties the table, the rest of the group is padding. No end marker, no
  * checksum: the stream ends where the file does.
  */
+#include <stdint.h>
+
 #include <algorithm>
+#include <vector>
 
-#include "rinex/decode.h"
-
-namespace rinex
-{
+#include "rinex/stream.h"
 
 namespace
 {
@@ -26,15 +26,49 @@ unsigned limitOf(unsigned width, unsigned widest)
 {
 	return width == widest ? 1U << widest : (1U << width) - 1;
 }
-} // namespace
 
-void Lzw::start()
+class Lzw final : public rinex::Stream
+{
+      public:
+	using Stream::Stream;
+
+      private:
+	enum class State { going, ended, cutShort, damaged };
+	void restart() override;
+	size_t decode(char *out, size_t size) override;
+	// Up to size bytes at out; fewer only where state_ is no longer going.
+	size_t codes(unsigned char *out, size_t size);
+	bool readHeader();
+	bool take(unsigned &code);
+	void endGroup();
+	bool decodeOne(unsigned code, unsigned char *out, size_t &made);
+	void damage(std::string why);
+
+	std::vector<uint16_t> prefix_;
+	std::vector<unsigned char> suffix_, stack_;
+	size_t pending_ = 0; // bytes of stack_ still to give out, from its top
+	uint64_t bits_ = 0;  // input bits not yet taken, the oldest lowest
+	unsigned count_ = 0; // how many bits_ holds
+	unsigned width_ = 9, maxWidth_ = 16;
+	unsigned next_ = 0, first_ = 0;
+	unsigned limit_ = 0;   // the largest code before the width grows
+	unsigned inGroup_ = 0; // codes read of the current group of eight
+	unsigned skip_ = 0;    // bits still to pass over to the group's end
+	int old_ = -1;
+	unsigned char firstByte_ = 0;
+	bool begun_ = false, started_ = false, block_ = true;
+	State state_ = State::going;
+	std::string why_;
+};
+
+void Lzw::restart()
 {
 	if (prefix_.empty()) {
 		prefix_.resize(maxEntries);
 		suffix_.resize(maxEntries);
 		stack_.resize(maxEntries + 1);
 	}
+	begun_ = false;
 	pending_ = 0;
 	bits_ = 0;
 	count_ = 0;
@@ -52,8 +86,9 @@ void Lzw::damage(std::string why)
 	why_ = std::move(why);
 }
 
-bool Lzw::readHeader(Input &in)
+bool Lzw::readHeader()
 {
+	rinex::Input &in = input();
 	unsigned char header[3];
 	for (unsigned char &byte : header) {
 		if (in.empty() && !in.fill()) {
@@ -63,7 +98,7 @@ bool Lzw::readHeader(Input &in)
 		byte = *in.data();
 		in.consume(1);
 	}
-	if (header[0] != 0x1f || header[1] != 0x9d) {
+	if (std::string_view(reinterpret_cast<char *>(header), 2) != magic()) {
 		damage("bad magic");
 		return false;
 	}
@@ -83,8 +118,9 @@ bool Lzw::readHeader(Input &in)
 
 // The next code, after any padding still to pass over; false where the
 // input ends first (the bits left over are the last byte's padding).
-bool Lzw::take(Input &in, unsigned &code)
+bool Lzw::take(unsigned &code)
 {
+	rinex::Input &in = input();
 	for (;;) {
 		if (skip_ > 0 && count_ > 0) {
 			const unsigned n = std::min(skip_, count_);
@@ -120,7 +156,7 @@ void Lzw::endGroup()
 
 // Decodes one code: its first byte goes out at once, the rest of its string
 // onto the stack; false on damage.
-bool Lzw::decode(unsigned code, unsigned char *out, size_t &made)
+bool Lzw::decodeOne(unsigned code, unsigned char *out, size_t &made)
 {
 	if (old_ < 0) {
 		if (code > 0xff) {
@@ -158,10 +194,10 @@ bool Lzw::decode(unsigned code, unsigned char *out, size_t &made)
 	return true;
 }
 
-size_t Lzw::read(Input &in, unsigned char *out, size_t size)
+size_t Lzw::codes(unsigned char *out, size_t size)
 {
 	size_t made = 0;
-	if (!started_ && state_ == State::going && !readHeader(in))
+	if (!started_ && state_ == State::going && !readHeader())
 		return 0;
 	while (made < size) {
 		if (pending_ > 0) {
@@ -178,7 +214,7 @@ size_t Lzw::read(Input &in, unsigned char *out, size_t size)
 			limit_ = limitOf(width_, maxWidth_);
 		}
 		unsigned code = 0;
-		if (!take(in, code)) {
+		if (!take(code)) {
 			state_ = State::ended;
 		} else if (block_ && code == clearCode) {
 			endGroup();
@@ -186,11 +222,35 @@ size_t Lzw::read(Input &in, unsigned char *out, size_t size)
 			limit_ = limitOf(width_, maxWidth_);
 			next_ = first_;
 			old_ = -1;
-		} else if (!decode(code, out, made)) {
+		} else if (!decodeOne(code, out, made)) {
 			break;
 		}
 	}
 	return made;
 }
 
-} // namespace rinex
+size_t Lzw::decode(char *out, size_t size)
+{
+	if (!begun_) {
+		if (!anotherStream())
+			return 0;
+		begun_ = true;
+	}
+	const size_t made = codes(reinterpret_cast<unsigned char *>(out), size);
+	if (halted())
+		return made;
+	if (state_ == State::damaged)
+		damaged(why_);
+	else if (state_ == State::cutShort)
+		cutShort();
+	else if (state_ == State::ended && made == 0)
+		end();
+	return made;
+}
+
+} // namespace
+
+std::unique_ptr<rinex::Stream> rinex::lzwDecoder(const CompressionRow &row)
+{
+	return std::make_unique<Lzw>(row);
+}

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 using Lines = std::vector<std::string>;
@@ -16,6 +17,18 @@ using Lines = std::vector<std::string>;
 bool exists(const char *program)
 {
 	return access(program, X_OK) == 0;
+}
+
+std::string missing(std::initializer_list<const char *> programs)
+{
+	Lines names;
+	for (const char *program : programs)
+		if (!exists(program))
+			names.push_back(std::filesystem::path(program).filename());
+	std::string said;
+	for (size_t i = 0; i < names.size(); i++)
+		said += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+	return names.empty() ? "" : said + (names.size() == 1 ? " is missing" : " are missing");
 }
 
 bool isRoot()

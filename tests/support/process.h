@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <sys/types.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@
 inline constexpr char noLeakCheck[] = "ASAN_OPTIONS=detect_leaks=0";
 
 bool exists(const char *program);
+
+// "strace is missing", "tmux and strace are missing": those of the programs
+// that are not installed, by name, or nothing when all are.
+std::string missing(std::initializer_list<const char *> programs);
 
 bool isRoot();
 

@@ -1,7 +1,6 @@
-// The header reader's pieces: a file's text line by line, and the fields,
-// lines, times and frequency codes of RINEX.
-#ifndef ORVANE_HEADERLINES_H
-#define ORVANE_HEADERLINES_H
+// RINEX's fixed fields, header lines and epoch lines, and its times.
+#ifndef ORVANE_FIELDS_H
+#define ORVANE_FIELDS_H
 
 #include <stdint.h>
 
@@ -9,41 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "rinex/decode.h"
-#include "rinex/header.h"
-#include "util/text.h"
 
 namespace rinex
 {
-
-// The lines of a file's text, each as far as its first bytes (its end is
-// found, not kept), out of chunks of decoded text: at most 1 MiB of it.
-class Lines
-{
-      public:
-	static constexpr size_t limit = size_t(1) << 20;
-	static constexpr size_t kept = 128;
-	enum class End { none, text, limit, failure };
-
-	Lines() : chunk_(16384) {}
-	void start(Decoder &decoder);
-	// The next line without its line end; none where the text stops (end()
-	// then says how). A line is valid until the next call.
-	std::optional<std::string_view> next();
-	End end() const { return end_; }
-	size_t number() const { return number_; }
-
-      private:
-	size_t refill();
-
-	Decoder *decoder_ = nullptr;
-	std::vector<char> chunk_;
-	size_t at_ = 0, size_ = 0, total_ = 0, number_ = 0;
-	std::array<char, kept> carry_{};
-	End end_ = End::none;
-};
 
 // Times in whole units of 0.1 us.
 using Ticks = int64_t;
@@ -68,28 +35,37 @@ std::optional<Ticks> timeFields(std::string_view line, const std::array<Field, 6
 Ticks dayStart(int year, int day);
 // "2018-01-28 00:00:00", with a fraction of a second only where it has one.
 std::string timeText(Ticks t);
+// "0.5 s", "300 s".
+std::string secondsText(Ticks t);
+// A sampling step as a receiver's clock blurs it: within 10 us of a whole
+// millisecond, that millisecond.
+Ticks snapped(Ticks step);
 // The data-frequency field of a sampling step: "30S", "05Z", "01C", "00U".
 std::string frequencyField(std::optional<Ticks> step);
 
 // A header line's label (from column 61), without the blanks after it.
 std::string_view labelOf(std::string_view line);
 std::string_view trimmed(std::string_view text);
-// "GPS navigation data" and the like, for a system letter.
+// "GPS", "GLONASS" and the like for a system letter, and "GPS navigation
+// data" and the like.
+std::string systemName(char system);
 std::string navigationName(char system);
 // The system letter of RINEX 3 navigation data that a type letter names.
 char systemOf(char type);
-// The whole number of a version field such as "     2.11", and its text.
+// The whole number of a version field such as "     2.11" or "     2", and
+// its text.
 std::optional<int> versionOf(std::string_view field, std::string &text);
 
 // An epoch line's flag and count of satellites or records to follow, and
-// for observations (flags 0, 1 and 6) its time.
+// for observations (flags 0, 1 and 6) its time; or what is wrong with it.
 struct Record {
 	int flag = 0;
 	int count = 0;
 	std::optional<Ticks> time;
+	const char *wrong = nullptr;
 };
 // An epoch line of RINEX 2 (two) or 3, plain or rebuilt from Compact RINEX.
-std::optional<Record> epochRecord(std::string_view line, bool two, bool compact);
+Record epochRecord(std::string_view line, bool two, bool compact);
 
 } // namespace rinex
 

@@ -1,8 +1,7 @@
 /*
- * A file's text line by line for the header reader; RINEX's fixed fields,
- * header lines and epoch lines; and the arithmetic of its times, all in
- * whole ticks of 0.1 us: no floating point, so that 0.2 s is 2,000,000
- * ticks and never a hair off.
+ * RINEX's fixed fields, header lines and epoch lines, and the arithmetic of
+ * its times, all in whole ticks of 0.1 us: no floating point, so that 0.2 s
+ * is 2,000,000 ticks and never a hair off.
  */
 #include <stdio.h>
 #include <string.h>
@@ -10,74 +9,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "rinex/headerlines.h"
+#include "rinex/fields.h"
+
+#include "util/text.h"
 
 namespace rinex
 {
-
-void Lines::start(Decoder &decoder)
-{
-	decoder_ = &decoder;
-	at_ = size_ = total_ = number_ = 0;
-	end_ = End::none;
-}
-
-// More text into the chunk; 0 where it stops, with end_ saying how.
-size_t Lines::refill()
-{
-	at_ = size_ = 0;
-	if (end_ != End::none)
-		return 0;
-	if (total_ == limit) {
-		end_ = End::limit;
-		return 0;
-	}
-	size_ = decoder_->read(chunk_.data(), std::min(chunk_.size(), limit - total_));
-	total_ += size_;
-	if (size_ == 0)
-		end_ = decoder_->failure() ? End::failure : End::text;
-	return size_;
-}
-
-static std::string_view withoutReturn(std::string_view line)
-{
-	if (!line.empty() && line.back() == '\r')
-		line.remove_suffix(1);
-	return line;
-}
-
-std::optional<std::string_view> Lines::next()
-{
-	if (at_ == size_ && refill() == 0)
-		return std::nullopt;
-	const char *begin = chunk_.data() + at_;
-	const auto *newline = static_cast<const char *>(memchr(begin, '\n', size_ - at_));
-	if (newline != nullptr) {
-		at_ = size_t(newline - chunk_.data()) + 1;
-		number_++;
-		return withoutReturn(std::string_view(begin, size_t(newline - begin)));
-	}
-	// The line goes on into the next chunks: its first bytes are kept.
-	size_t carried = std::min(kept, size_ - at_);
-	std::copy_n(begin, carried, carry_.begin());
-	while (refill() > 0) {
-		newline = static_cast<const char *>(memchr(chunk_.data(), '\n', size_));
-		const size_t part = newline != nullptr ? size_t(newline - chunk_.data()) : size_;
-		const size_t more = std::min(kept - carried, part);
-		std::copy_n(chunk_.data(), more, carry_.begin() + long(carried));
-		carried += more;
-		if (newline != nullptr) {
-			at_ = part + 1;
-			number_++;
-			return withoutReturn(std::string_view(carry_.data(), carried));
-		}
-	}
-	// The last line, without a line end, counts where the text ends there.
-	if (end_ != End::text)
-		return std::nullopt;
-	number_++;
-	return withoutReturn(std::string_view(carry_.data(), carried));
-}
 
 std::optional<int> integerField(std::string_view line, Field f)
 {
@@ -215,6 +152,24 @@ std::string timeText(Ticks t)
 	return s;
 }
 
+std::string secondsText(Ticks t)
+{
+	std::string s = std::to_string(t / perSecond);
+	if (const Ticks fraction = t % perSecond; fraction != 0) {
+		std::string digits = std::to_string(perSecond + fraction).substr(1);
+		s += "." + digits.erase(digits.find_last_not_of('0') + 1);
+	}
+	return s + " s";
+}
+
+Ticks snapped(Ticks step)
+{
+	constexpr Ticks millisecond = perSecond / 1000;
+	constexpr Ticks blur = perSecond / 100'000;
+	const Ticks nearest = (step + millisecond / 2) / millisecond * millisecond;
+	return nearest > 0 && step >= nearest - blur && step <= nearest + blur ? nearest : step;
+}
+
 std::string frequencyField(std::optional<Ticks> step)
 {
 	// The units that the field's letters name, the largest first.
@@ -261,28 +216,33 @@ std::string_view trimmed(std::string_view text)
 }
 
 
-// What the header says, as the message names it to a reader of the name.
-std::string navigationName(char system)
+// A system as the messages name it.
+std::string systemName(char system)
 {
 	switch (system) {
 	case 'G':
-		return "GPS navigation data";
+		return "GPS";
 	case 'R':
-		return "GLONASS navigation data";
+		return "GLONASS";
 	case 'S':
-		return "SBAS navigation data";
+		return "SBAS";
 	case 'E':
-		return "Galileo navigation data";
+		return "Galileo";
 	case 'C':
-		return "BeiDou navigation data";
+		return "BeiDou";
 	case 'J':
-		return "QZSS navigation data";
+		return "QZSS";
 	case 'I':
-		return "NavIC navigation data";
+		return "NavIC";
 	case 'M':
-		return "mixed navigation data";
+		return "mixed";
 	}
-	return "navigation data of system " + escaped(std::string_view(&system, 1));
+	return "system " + quoted(std::string_view(&system, 1));
+}
+
+std::string navigationName(char system)
+{
+	return systemName(system) + " navigation data";
 }
 
 char systemOf(char type)
@@ -293,69 +253,48 @@ char systemOf(char type)
 	return at == std::string_view::npos ? '?' : systems[at];
 }
 
-// A version field such as "     2.11": its text and its whole number.
+// A version field, F9.2, such as "     2.11": its text and its whole
+// number; written as a whole number ("     2") too.
 std::optional<int> versionOf(std::string_view field, std::string &text)
 {
 	text = trimmed(field);
 	const size_t dot = text.find('.');
-	if (dot == 0 || dot == std::string_view::npos || dot > 2 || dot + 1 == text.size() ||
-	    text.find('.', dot + 1) != std::string::npos)
+	const std::string_view whole = std::string_view(text).substr(0, dot);
+	const std::string_view decimals =
+	    dot == std::string::npos ? "0" : std::string_view(text).substr(dot + 1);
+	if (whole.size() > 2 || !digitsValue(decimals))
 		return std::nullopt;
-	if (!std::all_of(text.begin(), text.end(),
-			 [](char c) { return c == '.' || (c >= '0' && c <= '9'); }))
-		return std::nullopt;
-	return integerField(text, {0, dot});
+	return digitsValue(whole);
 }
 
 // An epoch line, RINEX 2's or RINEX 3's; the time is read for flags 0, 1
 // and 6 only, event records' times being of no use (and often blank).
-std::optional<Record> epochRecord(std::string_view line, bool two, bool compact)
+Record epochRecord(std::string_view line, bool two, bool compact)
 {
 	static constexpr std::array<Field, 6> time2{
 	    {{1, 3}, {3, 6}, {6, 9}, {9, 12}, {12, 15}, {15, 26}}};
 	static constexpr std::array<Field, 6> time3{
 	    {{1, 6}, {6, 9}, {9, 12}, {12, 15}, {15, 18}, {18, 29}}};
 	const size_t flagAt = two ? 28 : 31;
-	if (line.size() < flagAt + 4 || line[flagAt] < '0' || line[flagAt] > '6')
-		return std::nullopt;
-	if (two ? !compact && line[0] != ' ' : line[0] != '>')
-		return std::nullopt;
-	Record r{line[flagAt] - '0', integerField(line, {flagAt + 1, flagAt + 4}).value_or(-1), {}};
-	if (r.count < 0)
-		return std::nullopt;
+	Record r;
+	if (two ? !compact && !line.empty() && line[0] != ' ' : !line.starts_with('>'))
+		r.wrong = "no epoch line";
+	else if (line.size() <= flagAt || line[flagAt] < '0' || line[flagAt] > '6')
+		r.wrong = two ? "no epoch flag in column 29" : "no epoch flag in column 32";
+	if (r.wrong != nullptr)
+		return r;
+	r.flag = line[flagAt] - '0';
+	r.count = integerField(line, {flagAt + 1, flagAt + 4}).value_or(-1);
+	if (r.count < 0) {
+		r.wrong = two ? "no count in columns 30 to 32" : "no count in columns 33 to 35";
+		return r;
+	}
 	if (r.flag >= 2 && r.flag <= 5)
 		return r;
 	r.time = timeFields(line, two ? time2 : time3);
-	return r.time ? std::optional(r) : std::nullopt;
+	if (!r.time)
+		r.wrong = "no date and time";
+	return r;
 }
 
 } // namespace rinex
-
-std::string_view describe(Left kind)
-{
-	switch (kind) {
-	case Left::notRinex:
-		return "not RINEX";
-	case Left::badHeader:
-		return "bad header";
-	case Left::anotherType:
-		return "another type";
-	case Left::anotherVersion:
-		return "another version";
-	case Left::anotherStation:
-		return "another station";
-	case Left::anotherStart:
-		return "start outside the name's period";
-	case Left::noStart:
-		return "no start";
-	case Left::badRecords:
-		return "bad records";
-	case Left::cutShort:
-		return "cut short";
-	case Left::damaged:
-		return "stream damaged";
-	case Left::unreadable:
-		return "unreadable";
-	}
-	return "";
-}
