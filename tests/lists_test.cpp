@@ -200,6 +200,14 @@ std::string doubtNotes(size_t strays, size_t twice)
 	return notes;
 }
 
+// A site log's Nine Character ID line, after a comment that puts its
+// newline at the given offset, and a comment after it.
+std::string nameLineEndingAt(size_t newline)
+{
+	const std::string nine = "     Nine Character ID        : ABMF00GLP";
+	return std::string(newline - 1 - nine.size(), '#') + "\n" + nine + "\n% end\n";
+}
+
 // A real station file of tests/data/stations, whole.
 std::string real(const std::string &name)
 {
@@ -279,6 +287,10 @@ const Row rows[] = {
      "nrc1=nrc100CAN abmf=abmf00GLP algo=algo00CAN zimm=zimm00CHE brux=-"},
     {"list named twice, its notes once", {{"l", "ABMF00GLP\nBEJ_00PRT\n"}}, {"l", "./l"}, 0,
      "l:2: note: skipped: not a station name 'BEJ_00PRT'\n", "abmf=abmf00GLP"},
+    {"site log named on the last line of its head", {{"l", nameLineEndingAt(4095)}}, {"l"}, 0, "",
+     "abmf=abmf00GLP"},
+    {"name a byte past the head: no site log", {{"l", nameLineEndingAt(4096)}}, {"l"}, 2,
+     "l:2: note: skipped: not a station name 'Nine'\nl: no station names\n", "abmf=-"},
     {"version 1 log titled with its name", {{"aaa2.log", v1Log("AAA200USA", "aaa2")}}, {"aaa2.log"}, 0,
      "", "aaa2=aaa200USA"},
     {"GeodesyML", {{"sntr.xml", geodesyML("SNTR", "0", "0", "GRC")}}, {"sntr.xml"}, 0, "",
@@ -641,6 +653,24 @@ TEST_F(Deep, FolderOfLogsUnderFewDescriptors)
 	EXPECT_EQ(r.err, "");
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(runArgv("/bin/rm", {"rm", "-rf", "logs"}).status, 0);
+}
+
+// A log of a folder read past its head, for the date it was prepared on,
+// takes room for its size, not for the 64 MiB a list may take: the run
+// fits in 32 MiB of address space.
+TEST_F(Deep, LogReadPastItsHeadInRoomForItsSize)
+{
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+#ifdef ORVANE_SANITIZE
+	GTEST_SKIP() << "the sanitizers' shadow memory takes terabytes";
+#endif
+	make({{"t/abmf0010.16o", "t"}, {"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}});
+	const Result r = runArgv("/usr/bin/prlimit", {"prlimit", "--as=33554432", orvaneRenamePath,
+						      "-c", "logs", "t"});
+	EXPECT_EQ(r.out, "t/abmf0010.16o -> t/ABMF00FRA_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
 }
 
 TEST(Catalogue, IndexAnswersAsTheScan)
