@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -143,6 +145,69 @@ std::string piledUp(size_t n)
 	return document;
 }
 
+// GeodesyML of two siteIdentification blocks, the second naming ZIMM99:
+// the name is the first's, and so is the line that messages give (7).
+std::string twoIdentifications()
+{
+	std::string document = geodesyML("ABMF", "0", "1", "FRA");
+	const std::string end = "    </geo:siteIdentification>\n";
+	document.insert(document.find(end) + end.size(),
+			"    <geo:siteIdentification>\n"
+			"      <geo:fourCharacterID>ZIMM</geo:fourCharacterID>\n"
+			"      <geo:monumentNumber>9</geo:monumentNumber>\n"
+			"      <geo:receiverNumber>9</geo:receiverNumber>\n" +
+			    end);
+	return document;
+}
+
+// A list l of ABMF00GLP, then rows that name no station, then codes each
+// named twice (Q001 as Q00100DEU and Q00101DEU, ...); and the notes its
+// reader prints, ten of each kind at most and then a count of the rest.
+std::string codeQ(size_t i)
+{
+	return (i < 10 ? "Q00" : "Q0") + std::to_string(i);
+}
+
+std::string doubts(size_t strays, size_t twice)
+{
+	std::string list = "ABMF00GLP\n";
+	for (size_t i = 1; i <= strays; i++)
+		list.append("x").append(std::to_string(i)).append("\n"); // "x" + ...: GCC 12 warns
+	for (size_t i = 1; i <= twice; i++)
+		list += codeQ(i) + "00DEU\n" + codeQ(i) + "01DEU\n";
+	return list;
+}
+
+std::string doubtNotes(size_t strays, size_t twice)
+{
+	std::string notes;
+	for (size_t i = 1; i <= std::min<size_t>(strays, 10); i++)
+		notes += "l:" + std::to_string(i + 1) + ": note: skipped: not a station name 'x" +
+			 std::to_string(i) + "'\n";
+	for (size_t i = 1; i <= std::min<size_t>(twice, 10); i++) {
+		const std::string first = std::to_string(strays + 2 * i);
+		const std::string second = std::to_string(strays + 2 * i + 1);
+		notes += "l:" + second + ": note: " + codeQ(i) + " is " + codeQ(i) +
+			 "00DEU (l:" + first + ") or " + codeQ(i) + "01DEU (l:" + second +
+			 "); its files are left\n";
+	}
+	if (strays > 10)
+		notes += "l: note: skipped " + std::to_string(strays - 10) +
+			 " more lines whose first field is not a station name\n";
+	if (twice > 10)
+		notes += "l: note: " + std::to_string(twice - 10) +
+			 " more station codes named twice; their files are left\n";
+	return notes;
+}
+
+// A site log's Nine Character ID line, after a comment that puts its
+// newline at the given offset, and a comment after it.
+std::string nameLineEndingAt(size_t newline)
+{
+	const std::string nine = "     Nine Character ID        : ABMF00GLP";
+	return std::string(newline - 1 - nine.size(), '#') + "\n" + nine + "\n% end\n";
+}
+
 // A real station file of tests/data/stations, whole.
 std::string real(const std::string &name)
 {
@@ -166,7 +231,7 @@ Files with(Files files, const Files &more)
 struct Row {
 	const char *what;
 	Files files; // a path ending in '/' is a folder; "->X" a link to X; "swap->X" a file
-		     // swapped for a link to X as the lists' reader opens it
+		     // or folder swapped for a link to X as the lists' reader opens it
 	std::vector<std::string> lists; // read in this order
 	int status;                     // the renamer's: 2 when the lists stop the run
 	std::string err;
@@ -211,6 +276,10 @@ const Row rows[] = {
      "l:10: note: skipped: not a station name 'x9'\nl:11: note: skipped: not a station name 'x10'\n"
      "l: note: skipped 2 more lines whose first field is not a station name\n",
      "abmf=abmf00GLP zimm=zimm00CHE"},
+    {"ten stray rows and ten codes named twice, none more", {{"l", doubts(10, 10)}}, {"l"}, 0,
+     doubtNotes(10, 10), "abmf=abmf00GLP q010=?"},
+    {"eleven stray rows and eleven codes named twice", {{"l", doubts(11, 11)}}, {"l"}, 0,
+     doubtNotes(11, 11), "abmf=abmf00GLP q011=?"},
     {"long-name prefixes and long file names",
      {{"l", "NRC100CAN_R_\nABMF00GLP_R_20160010000_01D_30S_MO.crx.gz 1234\n"
 	    "ALGO00CAN_R_ ZIMM00CHE_S_20210320115_15M_01S_MO.rnx\nBRUX00BELX_R\n"}}, {"l"}, 0,
@@ -218,6 +287,10 @@ const Row rows[] = {
      "nrc1=nrc100CAN abmf=abmf00GLP algo=algo00CAN zimm=zimm00CHE brux=-"},
     {"list named twice, its notes once", {{"l", "ABMF00GLP\nBEJ_00PRT\n"}}, {"l", "./l"}, 0,
      "l:2: note: skipped: not a station name 'BEJ_00PRT'\n", "abmf=abmf00GLP"},
+    {"site log named on the last line of its head", {{"l", nameLineEndingAt(4095)}}, {"l"}, 0, "",
+     "abmf=abmf00GLP"},
+    {"name a byte past the head: no site log", {{"l", nameLineEndingAt(4096)}}, {"l"}, 2,
+     "l:2: note: skipped: not a station name 'Nine'\nl: no station names\n", "abmf=-"},
     {"version 1 log titled with its name", {{"aaa2.log", v1Log("AAA200USA", "aaa2")}}, {"aaa2.log"}, 0,
      "", "aaa2=aaa200USA"},
     {"GeodesyML", {{"sntr.xml", geodesyML("SNTR", "0", "0", "GRC")}}, {"sntr.xml"}, 0, "",
@@ -348,6 +421,19 @@ const Row rows[] = {
      {{"logs/abmf00fra_2020101.log", siteLog("ABMF00FRA")}, moved[1]}, {"logs"}, 2,
      "logs/abmf00glp_20150101.log:5: 'ABMF00GLP' conflicts with 'ABMF00FRA' of "
      "logs/abmf00fra_2020101.log:5\n", ""},
+    {"folder that conflicts, no superseded note",
+     with(moved, {{"logs/zimm00che_20200101.log", siteLog("ZIMM00CHE")},
+		  {"logs/zimm01che_20200101.log", siteLog("ZIMM01CHE")}}),
+     {"logs"}, 2,
+     "logs/zimm01che_20200101.log:5: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of "
+     "logs/zimm00che_20200101.log:5\n", ""},
+    {"subfolder swapped for a link as it is opened",
+     with(moved, {{"logs/sub/", "swap->../elsewhere"},
+		  {"elsewhere/zimm.log", siteLog("ZIMM00CHE")}}),
+     {"logs"}, 2, "logs/sub: not read: Not a directory\n", "abmf=- zimm=-"},
+    {"GeodesyML of two siteIdentification blocks",
+     {{"a", "ABMF02FRA\n"}, {"two.xml", twoIdentifications()}}, {"a", "two.xml"}, 2,
+     "two.xml:7: 'ABMF01FRA' conflicts with 'ABMF02FRA' of a:1\n", "zimm=-"},
     {"log swapped for a link as it is opened",
      with(moved, {{"logs/zimm00che_20200101.log", "swap->../zimm.log"}, {"zimm.log", siteLog("ZIMM00CHE")}}),
      {"logs"}, 2, "logs/zimm00che_20200101.log: not read: Too many levels of symbolic links\n",
@@ -388,8 +474,12 @@ extern "C" int openat(int dir, const char *path, int flags, ...)
 	}
 	if (!swapped.empty() && swapped == path) {
 		swapped.clear();
-		if (symlinkat(swappedFor.c_str(), dir, "swap.tmp") != 0 ||
-		    renameat(dir, "swap.tmp", dir, path) != 0)
+		if (symlinkat(swappedFor.c_str(), dir, "swap.tmp") != 0)
+			abort();
+		// a folder is moved aside first: a link cannot replace it
+		if (renameat(dir, "swap.tmp", dir, path) != 0 &&
+		    (errno != EISDIR || renameat(dir, path, dir, "swap.was") != 0 ||
+		     renameat(dir, "swap.tmp", dir, path) != 0))
 			abort();
 	}
 	return (int)syscall(SYS_openat, dir, path, flags, mode);
@@ -401,9 +491,12 @@ void make(const Files &files)
 		if (fs::path(path).has_parent_path())
 			fs::create_directories(fs::path(path).parent_path());
 		if (content.rfind("swap->", 0) == 0) {
-			swapped = fs::path(path).filename();
+			swapped = fs::path(path).parent_path().filename();
+			if (path.back() != '/') {
+				swapped = fs::path(path).filename();
+				std::ofstream(path) << siteLog("ABMF00GLP");
+			}
 			swappedFor = content.substr(6);
-			std::ofstream(path) << siteLog("ABMF00GLP");
 		} else if (content.rfind("->", 0) == 0)
 			fs::create_symlink(content.substr(2), path);
 		else if (path.back() != '/')
@@ -484,6 +577,8 @@ const RunRow runs[] = {
      {"-c", "a", "-c", "b"}, "",
      "b:1: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n"
      "b:2: 'ZIMM01CHE' conflicts with 'ZIMM00CHE' of a:1\n", 2},
+    {"unreadable list, then a good one", {{"good", "ABMF01FRA\n"}},
+     {"-c", "missing", "-c", "good"}, "", "missing: not read: No such file or directory\n", 2},
     {"folder with no site logs", {{"logs/notes.txt", "ABMF00GLP\n"}}, {"-c", "logs"}, "",
      "logs: no site logs\n", 2},
     {"GeodesyML in a folder", {{"gml/abmf", geodesyML("ABMF", "0", "1", "FRA")}}, {"-c", "gml"},
@@ -558,6 +653,28 @@ TEST_F(Deep, FolderOfLogsUnderFewDescriptors)
 	EXPECT_EQ(r.err, "");
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(runArgv("/bin/rm", {"rm", "-rf", "logs"}).status, 0);
+}
+
+class Bounded : public InOwnFolder<>
+{
+};
+
+// A log of a folder read past its head, for the date it was prepared on,
+// takes room for its size, not for the 64 MiB a list may take: the run
+// fits in 32 MiB of address space.
+TEST_F(Bounded, LogReadPastItsHeadInRoomForItsSize)
+{
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+#ifdef ORVANE_SANITIZE
+	GTEST_SKIP() << "the sanitizers' shadow memory takes terabytes";
+#endif
+	make({{"t/abmf0010.16o", "t"}, {"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}});
+	const Result r = runArgv("/usr/bin/prlimit", {"prlimit", "--as=33554432", orvaneRenamePath,
+						      "-c", "logs", "t"});
+	EXPECT_EQ(r.out, "t/abmf0010.16o -> t/ABMF00FRA_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
 }
 
 TEST(Catalogue, IndexAnswersAsTheScan)

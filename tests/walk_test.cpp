@@ -161,45 +161,60 @@ TEST_F(Rename, FoldersThatCannotBeSearchedAreReported)
 }
 
 // -n foresees what the run meets in a folder as a whole: a read-only mount,
-// a folder the user may not write, a sticky folder's file of another
-// user's. Each case as root and as nobody, with -n and for real.
+// even where the new name is taken; a folder the user may not write; a
+// sticky folder's file of another user's, unless the folder is the user's
+// own. Each case as root and as nobody, with -n and then for real.
 TEST_F(Rename, DryRunForeseesWhatTheRunMeets)
 {
 	if (!isRoot() || !exists("/usr/bin/setpriv"))
 		GTEST_SKIP() << "needs root, and setpriv to drop it";
-	make("ro/abmf0010.16o");
-	make("closed/abmf0010.16o");
-	make("sticky/abmf0010.16o");
+	const std::string newName = "ABMF00GLP_R_20160010000_01D_30S_MO.rnx";
+	for (const char *folder : {"ro", "taken", "closed", "sticky", "own"})
+		make(std::string(folder) + "/abmf0010.16o");
+	make("taken/" + newName);
 	ASSERT_EQ(chmod(".", 0755), 0);
 	ASSERT_EQ(chmod("closed", 0555), 0);
 	ASSERT_EQ(chmod("sticky", 01777), 0);
-	const bool ro = runArgv("/bin/mount", {"mount", "--bind", "ro", "ro"}).status == 0 &&
-			runArgv("/bin/mount", {"mount", "-o", "remount,bind,ro", "ro"}).status == 0;
+	ASSERT_EQ(chown("own", 65534, 65534), 0);
+	ASSERT_EQ(chmod("own", 01755), 0);
+	const auto readOnly = [](const char *folder) {
+		return runArgv("/bin/mount", {"mount", "--bind", folder, folder}).status == 0 &&
+		       runArgv("/bin/mount", {"mount", "-o", "remount,bind,ro", folder}).status == 0;
+	};
+	const bool ro = readOnly("ro") && readOnly("taken");
 	const Lines nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
 	const struct {
 		const char *folder;
-		bool asNobody;
-		std::string err;
+		bool asNobody, mounted;
+		std::string err; // none: renamed
 	} cases[] = {
-	    {"ro", false, "ro/abmf0010.16o: not renamed: Read-only file system\n"},
-	    {"closed", true, "closed/abmf0010.16o: not renamed: Permission denied\n"},
-	    {"sticky", true, "sticky/abmf0010.16o: not renamed: Operation not permitted\n"},
+	    {"ro", false, true, "ro/abmf0010.16o: not renamed: Read-only file system\n"},
+	    {"taken", false, true, "taken/abmf0010.16o: not renamed: Read-only file system\n"},
+	    {"closed", true, false, "closed/abmf0010.16o: not renamed: Permission denied\n"},
+	    {"sticky", true, false, "sticky/abmf0010.16o: not renamed: Operation not permitted\n"},
+	    {"own", true, false, ""},
 	};
 	for (const auto &c : cases) {
-		if (!ro && std::string(c.folder) == "ro")
+		if (!ro && c.mounted)
 			continue;
+		const std::string folder = c.folder;
 		for (const char *dry : {"-n", "--"}) {
 			Lines argv = c.asNobody ? nobody : Lines{};
 			argv.insert(argv.end(), {orvaneRenamePath, dry, c.folder});
 			const Result r = runArgv(argv[0], argv);
-			EXPECT_EQ(r.out, "") << c.folder << " " << dry;
+			const std::string renamed =
+			    folder + "/abmf0010.16o -> " + folder + "/" + newName + "\n";
+			EXPECT_EQ(r.out, c.err.empty() ? renamed : "") << c.folder << " " << dry;
 			EXPECT_EQ(r.err, c.err) << c.folder << " " << dry;
-			EXPECT_EQ(r.status, 1) << c.folder << " " << dry;
+			EXPECT_EQ(r.status, c.err.empty() ? 0 : 1) << c.folder << " " << dry;
 		}
 	}
-	if (ro)
+	if (ro) {
 		runArgv("/bin/umount", {"umount", "ro"});
-	EXPECT_EQ(countNames(".", ".rnx"), 0u);
+		runArgv("/bin/umount", {"umount", "taken"});
+	}
+	EXPECT_EQ(countNames(".", ".rnx"), 2u);
+	EXPECT_TRUE(fs::exists("own/" + newName));
 	if (!ro)
 		GTEST_SKIP() << "no read-only bind mount here";
 }
@@ -249,6 +264,94 @@ TEST_F(Rename, EntriesOfUnknownTypeAreReported)
 	EXPECT_TRUE(fs::exists("m/t/sub/zimm0010.16o"));
 }
 
+// On such a file system every entry's type is asked for, without following
+// a link: a link is no candidate, whatever it leads to; an entry gone before
+// its type is asked is passed over; one whose type cannot be told is
+// reported, under -j 2 as well, even alone in its folder.
+struct TypelessRow {
+	const char *name;
+	Lines files;         // as make() takes them, m/t the tree walked
+	const char *failing; // the name whose type cannot be asked, or nullptr
+	const char *error;   // why not
+	Lines args;          // before m/t
+	std::string out, err;
+	int status;
+};
+
+void PrintTo(const TypelessRow &row, std::ostream *os)
+{
+	*os << row.name;
+}
+
+const std::string abmfRenamed = "m/t/abmf0010.16o -> m/t/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n";
+
+const TypelessRow typelessRows[] = {
+    {.name = "LinksAreNoCandidates",
+     .files = {"m/t/abmf0010.16o", "m/t/brux0010.16o -> abmf0010.16o", "m/t/sub -> ../x",
+	       "m/t/zimm0010.16o -> ../x", "m/x/wtzr0010.16o"},
+     .failing = nullptr,
+     .error = nullptr,
+     .args = {},
+     .out = abmfRenamed,
+     .err = "",
+     .status = 0},
+    {.name = "EntryGoneIsPassedOver",
+     .files = {"m/t/abmf0010.16o", "m/t/brux0010.16o"},
+     .failing = "brux0010.16o",
+     .error = "ENOENT",
+     .args = {},
+     .out = abmfRenamed,
+     .err = "",
+     .status = 0},
+    {.name = "TypeUnknownUnderTwoJobsAloneInItsFolder",
+     .files = {"m/t/abmf0010.16o", "m/t/only/brux0010.16o"},
+     .failing = "brux0010.16o",
+     .error = "EIO",
+     .args = {"-j", "2"},
+     .out = abmfRenamed,
+     .err = "m/t/only/brux0010.16o: not renamed: Input/output error\n",
+     .status = 1},
+};
+
+class Typeless : public InOwnFolder<::testing::TestWithParam<TypelessRow>>
+{
+};
+
+TEST_P(Typeless, EntriesAskedForTheirType)
+{
+	const TypelessRow &row = GetParam();
+	if (row.failing != nullptr && !exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	const Mounted m("m", "ext4", {"-O", "^filetype"});
+	if (!m.why.empty())
+		GTEST_SKIP() << m.why;
+	for (const std::string &f : row.files)
+		make(f);
+	Lines argv = {orvaneRenamePath};
+	if (row.failing != nullptr)
+		argv = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-E", noLeakCheck, "-P",
+			row.failing, "-e", "trace=newfstatat", "-e",
+			std::string("inject=newfstatat:error=") + row.error, orvaneRenamePath};
+	argv.insert(argv.end(), row.args.begin(), row.args.end());
+	argv.push_back("m/t");
+	const Result r = runArgv(argv[0], argv);
+	EXPECT_EQ(r.out, row.out);
+	EXPECT_EQ(r.err, row.err);
+	EXPECT_EQ(r.status, row.status);
+	// all else left as it was
+	for (const std::string &f : row.files) {
+		const std::string name = f.substr(0, f.find(" -> "));
+		if (name != "m/t/abmf0010.16o") {
+			EXPECT_NE(fs::symlink_status(name).type(), fs::file_type::not_found) << name;
+		}
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(Rename, Typeless, ::testing::ValuesIn(typelessRows),
+			 [](const ::testing::TestParamInfo<TypelessRow> &row) {
+				 return std::string(row.param.name);
+			 });
+
 // A folder made during the run on the inode number of one walked before is
 // a new folder, told by its birth time, and walked.
 TEST_F(Rename, FolderOnARecycledInodeIsWalked)
@@ -280,6 +383,27 @@ TEST_F(Rename, FolderOnARecycledInodeIsWalked)
 	EXPECT_EQ(r.status, 1);
 }
 
+// d/a/b and 12 levels below it, the deepest holding brux0010.16o, and
+// d/a/zimm0010.16o after b in byte order; the path of the deepest.
+std::string deepTree()
+{
+	std::string deep = "d/a/b";
+	for (int level = 0; level < 12; level++)
+		deep.append("/").append(std::to_string(level)); // not "/" + ...: GCC 12 warns falsely
+	make(deep + "/brux0010.16o");
+	make("d/a/zimm0010.16o");
+	return deep;
+}
+
+// The renamer over d under a limit of 20 descriptors, stopped once it has
+// renamed brux0010.16o.
+Stopped stoppedDeep()
+{
+	return Stopped({"-P", "brux0010.16o", "-e", "trace=renameat2", "-e",
+			"inject=renameat2:signal=SIGSTOP:when=1"},
+		       {"/usr/bin/prlimit", "--nofile=20:20", orvaneRenamePath, "d"});
+}
+
 // The walk is deep, its ancestors' descriptors closed for want of more, when
 // a folder in the middle is moved away and another takes its place: the
 // walk finds the folder it left by name, checked by device and inode, and
@@ -288,15 +412,9 @@ TEST_F(Rename, FolderClosedForWantOfDescriptorsIsFoundAgain)
 {
 	if (const std::string why = missing({"/usr/bin/strace", "/usr/bin/prlimit"}); !why.empty())
 		GTEST_SKIP() << why;
-	std::string deep = "d/a/b";
-	for (int level = 0; level < 12; level++)
-		deep.append("/").append(std::to_string(level)); // not "/" + ...: GCC 12 warns falsely
-	make(deep + "/brux0010.16o");
-	make("d/a/zimm0010.16o"); // after b in byte order
+	const std::string deep = deepTree();
 	make("moved/zimm0010.16o");
-	Stopped run({"-P", "brux0010.16o", "-e", "trace=renameat2", "-e",
-		     "inject=renameat2:signal=SIGSTOP:when=1"},
-		    {"/usr/bin/prlimit", "--nofile=20:20", orvaneRenamePath, "d"});
+	Stopped run = stoppedDeep();
 	ASSERT_TRUE(run.stopped());
 	ASSERT_EQ(rename("d/a/b", "moved/b"), 0);
 	run.resume();
@@ -306,6 +424,26 @@ TEST_F(Rename, FolderClosedForWantOfDescriptorsIsFoundAgain)
 	EXPECT_EQ(r.err, "");
 	EXPECT_EQ(r.status, 0);
 	EXPECT_TRUE(fs::exists("moved/zimm0010.16o"));
+}
+
+// The same, but the folder in the middle is gone, with what it still held:
+// the walk says so and goes no further there.
+TEST_F(Rename, FolderClosedForWantOfDescriptorsAndGoneIsReported)
+{
+	if (const std::string why = missing({"/usr/bin/strace", "/usr/bin/prlimit"}); !why.empty())
+		GTEST_SKIP() << why;
+	const std::string deep = deepTree();
+	ASSERT_TRUE(fs::create_directory("moved"));
+	Stopped run = stoppedDeep();
+	ASSERT_TRUE(run.stopped());
+	ASSERT_EQ(rename("d/a/b", "moved/b"), 0);
+	fs::remove_all("d/a");
+	run.resume();
+	const Result r = run.finish();
+	EXPECT_EQ(r.out,
+		  deep + "/brux0010.16o -> " + deep + "/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "d/a: not walked: moved during the walk\n");
+	EXPECT_EQ(r.status, 1);
 }
 
 // Two file systems whose roots share an inode number, and that give no birth
