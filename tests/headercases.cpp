@@ -251,6 +251,8 @@ std::vector<HeaderCase> damagedCases()
 	      "epoch unreadable: epoch at line 10: 1 satellite announced, 8 given"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, " 16 13  1  0  0 30"), {}, none, {},
 	      "epoch unreadable: epoch at line 17: no date and time: ' 16 13  1  0  0 30.0000000  0  8G01G02G03G04G05G06G07G08'"),
+	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, " 16 12 32  0  0 30"), {}, none, {},
+	      "epoch unreadable: epoch at line 17: no date and time: ' 16 12 32  0  0 30.0000000  0  8G01G02G03G04G05G06G07G08'"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, " 16  1  1 23 59 61"), {}, none, {},
 	      "epoch unreadable: epoch at line 17: no date and time: ' 16  1  1 23 59 61.0000000  0  8G01G02G03G04G05G06G07G08'"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, "\n" + second), {}, none, {},
