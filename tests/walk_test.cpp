@@ -169,7 +169,7 @@ TEST_F(Rename, DryRunForeseesWhatTheRunMeets)
 	if (!isRoot() || !exists("/usr/bin/setpriv"))
 		GTEST_SKIP() << "needs root, and setpriv to drop it";
 	const std::string newName = "ABMF00GLP_R_20160010000_01D_30S_MO.rnx";
-	for (const char *folder : {"ro", "taken", "closed", "sticky", "own"})
+	for (const char *folder : {"ro", "taken", "closed", "sticky", "own", "others"})
 		make(std::string(folder) + "/abmf0010.16o");
 	make("taken/" + newName);
 	ASSERT_EQ(chmod(".", 0755), 0);
@@ -177,6 +177,10 @@ TEST_F(Rename, DryRunForeseesWhatTheRunMeets)
 	ASSERT_EQ(chmod("sticky", 01777), 0);
 	ASSERT_EQ(chown("own", 65534, 65534), 0);
 	ASSERT_EQ(chmod("own", 01755), 0);
+	// another user's file in another user's sticky folder: root may rename it
+	ASSERT_EQ(chown("others/abmf0010.16o", 65534, 65534), 0);
+	ASSERT_EQ(chown("others", 65534, 65534), 0);
+	ASSERT_EQ(chmod("others", 01777), 0);
 	const auto readOnly = [](const char *folder) {
 		return runArgv("/bin/mount", {"mount", "--bind", folder, folder}).status == 0 &&
 		       runArgv("/bin/mount", {"mount", "-o", "remount,bind,ro", folder}).status == 0;
@@ -193,6 +197,7 @@ TEST_F(Rename, DryRunForeseesWhatTheRunMeets)
 	    {"closed", true, false, "closed/abmf0010.16o: not renamed: Permission denied\n"},
 	    {"sticky", true, false, "sticky/abmf0010.16o: not renamed: Operation not permitted\n"},
 	    {"own", true, false, ""},
+	    {"others", false, false, ""},
 	};
 	for (const auto &c : cases) {
 		if (!ro && c.mounted)
@@ -213,8 +218,9 @@ TEST_F(Rename, DryRunForeseesWhatTheRunMeets)
 		runArgv("/bin/umount", {"umount", "ro"});
 		runArgv("/bin/umount", {"umount", "taken"});
 	}
-	EXPECT_EQ(countNames(".", ".rnx"), 2u);
+	EXPECT_EQ(countNames(".", ".rnx"), 3u);
 	EXPECT_TRUE(fs::exists("own/" + newName));
+	EXPECT_TRUE(fs::exists("others/" + newName));
 	if (!ro)
 		GTEST_SKIP() << "no read-only bind mount here";
 }
