@@ -8,6 +8,7 @@
 
 #include "name/names.h"
 #include "report/record.h"
+#include "util/path.h"
 
 namespace
 {
@@ -23,18 +24,6 @@ std::vector<std::string_view> pathsOf(std::string_view listing)
 		listing.remove_prefix(std::min(end + 1, listing.size()));
 	}
 	return paths;
-}
-
-// A path's folder, with its slash, and its last component.
-struct Split {
-	std::string_view folder, name;
-};
-
-Split split(std::string_view path)
-{
-	const std::size_t slash = path.rfind('/');
-	const std::size_t base = slash == std::string_view::npos ? 0 : slash + 1;
-	return {path.substr(0, base), path.substr(base)};
 }
 
 // A candidate of the listing and the path it is to take, kept in one buffer
@@ -89,14 +78,14 @@ void Plan::make()
 	auto refused = refused_.begin();
 	for (std::size_t i = 0; i < moves_.size() || refused != refused_.end();) {
 		if (refused != refused_.end() && (i == moves_.size() || refused->first < moves_[i].path)) {
-			const Split old = split(paths_[refused->first]);
+			const PathParts old = splitPath(paths_[refused->first]);
 			record_.left(old.folder, old.name, refused->second);
 			++refused;
 			continue;
 		}
 		const Move &m = moves_[i];
-		const Split old = split(paths_[m.path]);
-		const std::string_view to = split(newPath(m)).name;
+		const PathParts old = splitPath(paths_[m.path]);
+		const std::string_view to = splitPath(newPath(m)).name;
 		if (left_[i] || listed(newPath(m)))
 			record_.exists(old.folder, old.name, to);
 		else
@@ -109,7 +98,7 @@ void Plan::make()
 void Plan::namePaths()
 {
 	for (std::uint32_t i = 0; i < paths_.size(); i++) {
-		const Split path = split(paths_[i]);
+		const PathParts path = splitPath(paths_[i]);
 		const std::string name(path.name);
 		if (!isCandidate(naming_, name))
 			continue;

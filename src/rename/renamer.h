@@ -32,8 +32,6 @@ class Renamer
 	Renamer(const Renamer &) = delete;
 	Renamer &operator=(const Renamer &) = delete;
 
-	const Run &run() const { return run_; }
-
 	// One entry is one candidate, handled where a PATH first reaches it.
 	void candidate(const Place &place, const char *name);
 

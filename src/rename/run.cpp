@@ -41,11 +41,6 @@ void walkAll(const Run &run, std::span<char *const> paths)
 	}
 }
 
-} // namespace
-
-namespace
-{
-
 // The lists read, the record made; a run, a plan or an undo then reports to
 // the record.
 template <class Work> int withRecord(const Options &options, Work work)

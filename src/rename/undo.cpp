@@ -15,6 +15,7 @@
 #include "report/record.h"
 #include "report/stop.h"
 #include "util/fd.h"
+#include "util/path.h"
 #include "walk/place.h"
 
 namespace
@@ -34,12 +35,11 @@ struct InFolder {
 
 std::optional<InFolder> inFolder(const Pair &p)
 {
-	const std::size_t slash = p.to.rfind('/');
-	const std::size_t base = slash == std::string_view::npos ? 0 : slash + 1;
-	const std::string_view folder = p.to.substr(0, base);
-	if (!p.old.starts_with(folder) || p.old.find('/', base) != std::string_view::npos)
+	const PathParts to = splitPath(p.to);
+	const PathParts old = splitPath(p.old);
+	if (old.folder != to.folder)
 		return std::nullopt;
-	return InFolder{folder, p.old.substr(base), p.to.substr(base)};
+	return InFolder{to.folder, old.name, to.name};
 }
 
 // The PATH below which the folder lies, and the part of the folder below
@@ -68,9 +68,7 @@ Result<Fd> openBelow(const Below &b)
 {
 	Fd fd;
 	if (b.named) {
-		const std::size_t slash = b.path.rfind('/');
-		const std::string folder =
-		    slash == std::string_view::npos ? "." : std::string(b.path.substr(0, slash + 1));
+		const std::string folder = splitPath(b.path).openable();
 		fd = Fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 	} else {
 		fd = Fd(open(std::string(b.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

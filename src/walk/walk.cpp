@@ -13,6 +13,7 @@
 #include "rename/options.h"
 #include "report/record.h"
 #include "report/stop.h"
+#include "util/path.h"
 
 namespace
 {
@@ -225,10 +226,9 @@ struct NamedFolder {
 
 NamedFolder namedFolder(std::string_view path)
 {
-	const std::size_t slash = path.rfind('/');
-	const std::size_t base = slash == std::string_view::npos ? 0 : slash + 1;
-	const std::string folder = base > 0 ? std::string(path.substr(0, base)) : ".";
-	return {Fd(openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), base};
+	const PathParts parts = splitPath(path);
+	return {Fd(openat(AT_FDCWD, parts.openable().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)),
+		parts.folder.size()};
 }
 
 } // namespace
