@@ -7,17 +7,13 @@
 #include <string>
 
 #include "support/run.h"
+#include "support/messages.h"
 #include "support/tree.h"
 
 namespace
 {
 
-const char usageLine[] =
-    "usage: orvane-rename [-0aHn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
-    "       orvane-rename -2 [-0n] [-j jobs] path ...\n"
-    "       orvane-rename -k [-0] [-j jobs] [-s suffix] [-c list]... path ...\n"
-    "       orvane-rename -L listing [-02] [-R | -S] [-s suffix] [-c list]...\n"
-    "       orvane-rename -u record [-0n] path ...\n";
+const char *const usageLine = renamerUsage;
 
 TEST_F(Rename, TreeRenamedInPlaceLeavingWhatOrvaneRefuses)
 {
