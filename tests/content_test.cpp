@@ -137,7 +137,8 @@ std::vector<Case> cases()
 	     .out = "./mixed.rnx.txt -> ./ABMF00GLP_R_20160010000_15M_30S_MO.rnx\n"
 		    "./nine.obs -> ./ABCD01XYZ_R_20160010000_15M_30S_GO.rnx\n"
 		    "./one.obs -> ./ABMF00GLP_R_20160010000_15M_00U_GO.rnx\n",
-	     .err = "./unnamed.obs: not renamed: MARKER NAME 'ab' names no station\n"
+	     .err = "./one.obs: note: named with an unknown rate, 00U: one epoch\n"
+		    "./unnamed.obs: not renamed: MARKER NAME 'ab' names no station\n"
 		    "orvane-rename: 1 file left: 1 marker names no station; 1 named with an "
 		    "unknown rate, 00U\n",
 	     .status = 1,
@@ -202,6 +203,24 @@ std::vector<Case> cases()
 	     .err = "orvane-rename: 2 files checked: 1 disagree\n",
 	     .status = 1,
 	     .after = {daily, "x", "x/ABMF00GLP_R_20160010000_01D_30S_GO.crx.gz"}},
+	    // files named on the command line that are no candidates are said so
+	    {.name = "NamedFilesOfTheOtherKind",
+	     .files = {file("x.obs", abmf12), file(daily, abmf12)},
+	     .args = {"-k", "x.obs"},
+	     .out = "",
+	     .err = "x.obs: not renamed: not a RINEX 3 long name\n"
+		    "orvane-rename: 0 files checked: none disagree; 1 file left: 1 not a RINEX 3 "
+		    "long name\n",
+	     .status = 1,
+	     .after = {daily, "x.obs"}},
+	    {.name = "NamedLongNameByContent",
+	     .files = {file(daily, abmf12)},
+	     .args = {"-a", daily},
+	     .out = "",
+	     .err = daily + ": not renamed: a RINEX 3 long name already\n"
+		    "orvane-rename: 1 file left: 1 a RINEX 3 long name already\n",
+	     .status = 1,
+	     .after = {daily}},
 	    {.name = "ContentNotWithShortening",
 	     .files = {},
 	     .args = {"-a", "-2", "."},

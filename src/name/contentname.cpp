@@ -26,9 +26,9 @@ Ticks floorTo(Ticks t, Ticks unit)
 DataSpan dataSpan(Ticks first, Ticks last)
 {
 	static constexpr std::array<std::pair<Ticks, const char *>, 3> spans{{
-	    {15 * 60 * perSecond, "15M"},
-	    {3600 * perSecond, "01H"},
-	    {86400 * perSecond, "01D"},
+	    {Ticks{900} * perSecond, "15M"},
+	    {Ticks{3600} * perSecond, "01H"},
+	    {Ticks{86400} * perSecond, "01D"},
 	}};
 	for (const auto &[length, field] : spans)
 		if (floorTo(first, length) == floorTo(last, length))

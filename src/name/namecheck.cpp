@@ -34,7 +34,8 @@ Named namedPeriod(std::string_view start, std::string_view period)
 	const auto number = [](std::string_view digits) {
 		return int(digitsValue(digits).value_or(0));
 	};
-	const int year = number(start.substr(0, 4)), doy = number(start.substr(4, 3));
+	const int year = number(start.substr(0, 4));
+	const int doy = number(start.substr(4, 3));
 	const Ticks within = number(start.substr(7, 2)) * hour + number(start.substr(9, 2)) * minute;
 	const Ticks from = rinex::dayStart(year, doy) + within;
 	const int n = number(period.substr(0, 2));
@@ -101,7 +102,8 @@ std::string compressionWords(std::string_view suffix)
 std::variant<std::monostate, Disagreement, NotRenamed>
 checkName(const Naming &naming, const LongNameFields &name, const rinex::Content &c)
 {
-	std::vector<std::string> named, data;
+	std::vector<std::string> named;
+	std::vector<std::string> data;
 	const auto compare = [&](std::string_view ours, std::string_view theirs) {
 		if (ours == theirs)
 			return;
@@ -125,8 +127,9 @@ checkName(const Naming &naming, const LongNameFields &name, const rinex::Content
 		}
 	}
 
+	std::string start(name.start);
+	std::string length(name.period);
 	const Named period = namedPeriod(name.start, name.period);
-	std::string start(name.start), length(name.period);
 	if (!fits(period, c)) {
 		const DataSpan span = dataSpan(c.first, c.last);
 		start = rinex::startField(span.start);

@@ -17,14 +17,18 @@ void Renamer::byContent(const Place &place, const char *name)
 	if (stopping())
 		return;
 	Record &record = run_.record;
-	ReadContent read = readContent(reader(), place, name, true);
+	// Only a file named on the command line comes here with a long name.
+	if (longNameFields(name)) {
+		record.left(place.prefix, name, {"a RINEX 3 long name already"});
+		return;
+	}
+	ReadContent read = readContent(reader(), place, name);
 	if (const auto *left = std::get_if<NotRenamed>(&read)) {
 		record.left(place.prefix, name, *left);
 		return;
 	}
-	if (const auto *passed = std::get_if<rinex::PassedOver>(&read)) {
-		if (passed->counted)
-			record.passedOver();
+	if (std::holds_alternative<rinex::PassedOver>(read)) {
+		record.passedOver();
 		return;
 	}
 	const rinex::Content &c = std::get<rinex::Content>(read);
@@ -37,8 +41,10 @@ void Renamer::byContent(const Place &place, const char *name)
 		return;
 	if (!c.note.empty())
 		record.note(place.prefix, name, c.note);
-	if (c.frequency == "00U")
+	if (!c.unknownRate.empty()) {
+		record.note(place.prefix, name, "named with an unknown rate, 00U: " + c.unknownRate);
 		record.unknownRate();
+	}
 }
 
 void Renamer::check(const Place &place, const char *name)
@@ -46,21 +52,27 @@ void Renamer::check(const Place &place, const char *name)
 	if (stopping())
 		return;
 	Record &record = run_.record;
-	ReadContent read = readContent(reader(), place, name, false);
+	// A file named on the command line may have no long name.
+	const std::optional<LongNameFields> fields = longNameFields(name);
+	if (!fields) {
+		record.left(place.prefix, name, {"not a RINEX 3 long name"});
+		return;
+	}
+	ReadContent read = readContent(reader(), place, name);
 	if (const auto *left = std::get_if<NotRenamed>(&read)) {
 		record.left(place.prefix, name, *left);
 		return;
 	}
-	if (const auto *passed = std::get_if<rinex::PassedOver>(&read)) {
-		if (passed->counted)
-			record.passedOver();
+	if (std::holds_alternative<rinex::PassedOver>(read)) {
+		record.passedOver();
+		return;
+	}
+	const auto checked = checkName(run_.naming, *fields, std::get<rinex::Content>(read));
+	if (const auto *left = std::get_if<NotRenamed>(&checked)) {
+		record.left(place.prefix, name, *left);
 		return;
 	}
 	record.checked();
-	const auto checked =
-	    checkName(run_.naming, longNameFields(name).value(), std::get<rinex::Content>(read));
-	if (const auto *left = std::get_if<NotRenamed>(&checked))
-		record.left(place.prefix, name, *left);
-	else if (const auto *d = std::get_if<Disagreement>(&checked))
+	if (const auto *d = std::get_if<Disagreement>(&checked))
 		record.disagrees(place.prefix, name, d->says, d->name);
 }

@@ -19,24 +19,18 @@ struct Opened {
 	struct stat st;
 };
 
-// Why a file was not opened; whether it is a link or of no regular kind.
-struct NotOpened {
-	NotRenamed why;
-	bool irregular = false;
-};
-
 // A regular file, opened in its folder; never through a link.
-std::variant<Opened, NotOpened> openRegular(const Place &place, const char *name)
+std::variant<Opened, NotRenamed> openRegular(const Place &place, const char *name)
 {
 	Opened o{Fd(openat(place.fd, name,
 			   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)),
 		 {}};
 	if (!o.fd && errno == ELOOP)
-		return NotOpened{{"symbolic link, not read"}, true};
+		return NotRenamed{"symbolic link, not read"};
 	if (!o.fd || fstat(o.fd.get(), &o.st) != 0)
-		return NotOpened{{std::strerror(errno)}};
+		return NotRenamed{std::strerror(errno)};
 	if (!S_ISREG(o.st.st_mode))
-		return NotOpened{{"not a regular file, not read"}, true};
+		return NotRenamed{"not a regular file, not read"};
 	return o;
 }
 
@@ -54,8 +48,8 @@ std::variant<Verdict, NotRenamed> readHeader(HeaderReader &reader, const Place &
 					     const char *name)
 {
 	auto opened = openRegular(place, name);
-	if (auto *left = std::get_if<NotOpened>(&opened))
-		return std::move(left->why);
+	if (auto *left = std::get_if<NotRenamed>(&opened))
+		return std::move(*left);
 	const Opened &o = std::get<Opened>(opened);
 	Verdict v = reader.judge(o.fd.get(), compressionOf(name), nameSays(name).value());
 	if (!v.kept())
@@ -65,15 +59,11 @@ std::variant<Verdict, NotRenamed> readHeader(HeaderReader &reader, const Place &
 	return v;
 }
 
-ReadContent readContent(HeaderReader &reader, const Place &place, const char *name,
-			bool anyName)
+ReadContent readContent(HeaderReader &reader, const Place &place, const char *name)
 {
 	auto opened = openRegular(place, name);
-	if (auto *left = std::get_if<NotOpened>(&opened)) {
-		if (anyName && left->irregular)
-			return rinex::PassedOver{false};
-		return std::move(left->why);
-	}
+	if (auto *left = std::get_if<NotRenamed>(&opened))
+		return std::move(*left);
 	const Opened &o = std::get<Opened>(opened);
 	rinex::ContentRead read = reader.content(o.fd.get());
 	if (auto *f = std::get_if<rinex::Failure>(&read))

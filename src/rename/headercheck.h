@@ -16,10 +16,8 @@ std::variant<Verdict, NotRenamed> readHeader(HeaderReader &reader, const Place &
 					     const char *name);
 
 // What a file of any name holds, read whole, opened as readHeader opens a
-// file; or why it is left. With anyName (-a), a link or a file of no
-// regular kind is passed over uncounted, as the walk passes over others.
+// file; or why it is left.
 using ReadContent = std::variant<rinex::Content, rinex::PassedOver, NotRenamed>;
-ReadContent readContent(HeaderReader &reader, const Place &place, const char *name,
-			bool anyName);
+ReadContent readContent(HeaderReader &reader, const Place &place, const char *name);
 
 #endif

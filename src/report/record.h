@@ -62,7 +62,7 @@ class Record
 	// A file that holds no RINEX observation data (-a, -k), for the line
 	// that ends the run.
 	void passedOver();
-	// -k: a file checked, and one whose name its data contradict: PREFIX
+	// -k: a file checked (not one left), and one whose name its data contradict: PREFIX
 	// NAME: SAYS; the data name it DATANAME, or with -0 PREFIX NAME NUL
 	// PREFIX DATANAME NUL; the status is then 1.
 	void checked();

@@ -70,6 +70,10 @@ ContentRead Reading::run()
 	c.compact = h_.isCompact();
 	c.compression = compression_;
 	c.note = note(epochs);
+	if (c.frequency == "00U")
+		c.unknownRate = epochs.count() == 1 ? "one epoch"
+				: epochs.step()     ? "the epochs " + secondsText(*epochs.step()) + " apart"
+						    : "the epochs all at one time";
 	return c;
 }
 

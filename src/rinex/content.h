@@ -23,13 +23,11 @@ struct Content {
 	bool compact = false;  // Compact RINEX
 	Compression compression = Compression::none; // by its magic bytes
 	std::string note; // where the header's times disagree with the epochs; or empty
+	std::string unknownRate; // why the rate is 00U, where it is
 };
 
-// A file that is no RINEX observation data: passed over, only counted; or
-// not even counted, as links and files of no regular kind are by -a.
-struct PassedOver {
-	bool counted = true;
-};
+// A file that is no RINEX observation data: passed over, only counted.
+struct PassedOver {};
 
 // A file's content, or why it is left.
 using ContentRead = std::variant<Content, PassedOver, Failure>;

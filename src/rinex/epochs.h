@@ -48,11 +48,11 @@ class Epochs
 
 	Lines &lines_;
 	const HeaderSays &h_;
+	Ticks earliest_ = 0, latest_ = 0;
 	int types_; // RINEX 2's types of observation, as event records change them
-	bool whole_;
 	std::array<Ticks, needed> epochs_{};
 	int count_ = 0;
-	Ticks earliest_ = 0, latest_ = 0;
+	bool whole_;
 	bool atLimit_ = false;
 	std::optional<size_t> blankAt_; // the first of blank lines so far
 	bool blankEmpty_ = false;       // and whether it is empty
