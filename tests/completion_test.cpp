@@ -82,8 +82,9 @@ class Completion : public InOwnFolder<>
 	}
 };
 
-const char allOptions[] = "--help\n--version\n-0\n-2\n-H\n-L\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n-u\n";
-const char forwardOptions[] = "--help\n--version\n-0\n-H\n-L\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n";
+const char allOptions[] =
+    "--help\n--version\n-0\n-2\n-H\n-L\n-R\n-S\n-a\n-c\n-h\n-j\n-k\n-n\n-s\n-u\n";
+const char forwardOptions[] = "--help\n--version\n-0\n-H\n-L\n-R\n-S\n-a\n-c\n-h\n-j\n-k\n-n\n-s\n";
 
 // The words typed, the last one being completed, and the candidates.
 const struct {
@@ -98,8 +99,16 @@ const struct {
     {{"orvane-rename", "-L", "l", "-"}, "--help\n--version\n-0\n-2\n-R\n-S\n-c\n-h\n-j\n-n\n-s\n"},
     {{"orvane-rename", "-u", "r", "-"}, "-0\n-n\n"},
     {{"orvane-rename", "-u", "l"}, "lists.txt\n"},
+    // -a goes with neither -2, -L, -u nor -k; -k with -0, -j, -s and -c alone
+    {{"orvane-rename", "-a", "-"}, "--help\n--version\n-0\n-H\n-R\n-S\n-a\n-c\n-h\n-j\n-n\n-s\n"},
+    {{"orvane-rename", "-k", "-"}, "-0\n-c\n-j\n-s\n"},
+    {{"orvane-rename", "-0k", "-"}, "-0\n-c\n-j\n-s\n"},
+    {{"orvane-rename", "-n", "-"},
+     "--help\n--version\n-0\n-2\n-H\n-L\n-R\n-S\n-a\n-c\n-h\n-j\n-n\n-s\n-u\n"},
     {{"orvane-rename", "-s", "00ITA", "-"}, forwardOptions},
-    {{"orvane-rename", "-ns00ITA", "-"}, forwardOptions},
+    // as they do in one word; -n rules out -k
+    {{"orvane-rename", "-ns00ITA", "-"},
+     "--help\n--version\n-0\n-H\n-L\n-R\n-S\n-a\n-c\n-h\n-j\n-n\n-s\n"},
     // a number of jobs: nothing to offer; a station list: files
     {{"orvane-rename", "-j", ""}, ""},
     {{"orvane-rename", "-c", "l"}, "lists.txt\n"},
