@@ -296,6 +296,7 @@ TEST_F(Rename, ProgressLineStaysAtTheFootOfATerminal)
 	const std::regex rename(
 	    "p/[0-3]/[a-z]{4}[0-9]{4}\\.[0-9]{2}o -> p/[0-3]/[A-Z]{4}00[A-Z]{3}_R_20[0-9]{5}0000_01D_30S_MO\\.rnx");
 	const std::regex progressLine("^[0-9]+ (renamed|to rename)");
+	const std::regex counts("^([0-9]+) [a-z ]+, ([0-9]+) left, ([0-9]+) candidates");
 	const auto screen = [](const std::string &session) {
 		return runArgv("/usr/bin/tmux", {"tmux", "capture-pane", "-p", "-J", "-t", session})
 		    .out;
@@ -331,6 +332,12 @@ TEST_F(Rename, ProgressLineStaysAtTheFootOfATerminal)
 					    << width << ": " << line;
 					EXPECT_LT(line.size(), static_cast<size_t>(run.width))
 					    << line;
+					// the candidates found hold those renamed and left
+					std::smatch n;
+					if (std::regex_search(line, n, counts))
+						EXPECT_GE(std::stoul(n[3]),
+							  std::stoul(n[1]) + std::stoul(n[2]))
+						    << line;
 					seen = true;
 				} else if (line.find(" -> ") != std::string::npos) {
 					EXPECT_TRUE(std::regex_match(line, rename)) << line;
