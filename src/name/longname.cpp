@@ -1,6 +1,7 @@
 #include "name/longname.h"
 
 #include <algorithm>
+#include <array>
 
 #include "name/charclass.h"
 #include "rinex/compression.h"
@@ -42,10 +43,9 @@ std::optional<LongNameFields> longNameFields(std::string_view name)
 		f.frequency = stem.substr(28, 3);
 	f.content = stem.substr(observation ? 32 : 28, 2);
 	f.format = stem.substr(observation ? 35 : 31, 3);
-	for (const size_t at : {size_t(9), size_t(11), size_t(23), size_t(27)})
-		if (stem[at] != '_')
-			return std::nullopt;
-	if (stem[stem.size() - 7] != '_' ||
+	static constexpr std::array<size_t, 4> separators{9, 11, 23, 27};
+	if (std::ranges::any_of(separators, [stem](size_t at) { return stem[at] != '_'; }) ||
+	    stem[stem.size() - 7] != '_' ||
 	    stem[stem.size() - 4] != '.')
 		return std::nullopt;
 	if (!all(f.station, isLetterOrDigit) || !isUpper(f.source[0]) || !all(f.start, isDigit) ||

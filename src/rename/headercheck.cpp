@@ -72,5 +72,5 @@ ReadContent readContent(HeaderReader &reader, const Place &place, const char *na
 		return NotRenamed{"changed while read"};
 	if (auto *passed = std::get_if<rinex::PassedOver>(&read))
 		return *passed;
-	return std::move(std::get<rinex::Content>(read));
+	return std::get<rinex::Content>(std::move(read));
 }
