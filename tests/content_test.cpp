@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "headercases.h"
 #include "headertext.h"
@@ -19,10 +20,11 @@ using namespace std::chrono_literals;
 namespace
 {
 
-// A file to plant: its path and bytes, or what is missing to make them.
+// A file to plant: its path, and how its bytes are made (or what is missing
+// to make them) when the test runs, not when the tests are listed.
 struct Planted {
 	std::string path;
-	MadeBytes made;
+	std::function<MadeBytes()> make;
 };
 
 std::string realFile(const std::string &name)
@@ -31,9 +33,11 @@ std::string realFile(const std::string &name)
 	return {std::istreambuf_iterator<char>(in), {}};
 }
 
-Planted file(std::string path, const std::string &text, const std::string &suffix = "")
+Planted file(std::string path, std::string text, std::string suffix = "")
 {
-	return {std::move(path), compressed(text, suffix)};
+	return {std::move(path), [text = std::move(text), suffix = std::move(suffix)] {
+			return compressed(text, suffix);
+		}};
 }
 
 // RINEX 3 observations of ABMF, 30 s apart from 2016-01-01 00:00.
@@ -89,14 +93,17 @@ std::vector<Case> cases()
 		o.systems = "GRE";
 		return o;
 	}());
-	MadeBytes cutGzip = compressed(abmf12, ".gz");
-	cutGzip.bytes.resize(cutGzip.bytes.size() - 6);
+	const auto cutGzip = [] {
+		MadeBytes made = compressed(abmf12, ".gz");
+		made.bytes.resize(made.bytes.size() - 6);
+		return made;
+	};
 	return {
 	    // the project's real files under names receivers give, in each
 	    // compression and in none
 	    {.name = "RealFilesUnderReceiverNames",
 	     .files = {file("a/log_0001.obs", realFile("07590920.05o")),
-		       {"a/raw.Z", {realFile("ac660270.18o.Z"), ""}},
+		       file("a/raw.Z", realFile("ac660270.18o.Z")),
 		       file("a/rinex.obs.gz", realFile("demo.10o"), ".gz"),
 		       file("a/york.bz2", realFile("york0440.15d"), ".bz2"),
 		       file("a/p433.crx", realFile("P43300USA_R_20190012056_17M_15S_MO.crx"))},
@@ -246,12 +253,13 @@ TEST_P(Content, AsTabled)
 {
 	const Case &c = GetParam();
 	for (const Planted &p : c.files) {
-		if (!p.made.missing.empty())
-			GTEST_SKIP() << p.made.missing;
+		const MadeBytes made = p.make();
+		if (!made.missing.empty())
+			GTEST_SKIP() << made.missing;
 		std::filesystem::create_directories(std::filesystem::path(p.path).parent_path().empty()
 							? "."
 							: std::filesystem::path(p.path).parent_path());
-		std::ofstream(p.path, std::ios::binary) << p.made.bytes;
+		std::ofstream(p.path, std::ios::binary) << made.bytes;
 	}
 	const Result r = renamer(c.args);
 	EXPECT_EQ(r.out, c.out);
