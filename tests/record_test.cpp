@@ -162,6 +162,19 @@ TEST_F(Rename, RecordThatCannotBeWrittenGoesOnOnStandardError)
 
 // With -0 a pair cut by a full file goes on on standard error from its old
 // name: the record, both streams together, is every pair once and whole.
+// Messages that cannot be written are given up, not retried for ever: the
+// run goes on and ends with the status of the files left.
+TEST_F(Rename, MessagesThatCannotBeWrittenEndNoRun)
+{
+	if (access("/dev/full", W_OK) != 0)
+		GTEST_SKIP() << "/dev/full is missing";
+	make("w/abmf0010.16o");
+	make("w/xxxx0010.16o");
+	const Result r = runArgv("/bin/sh", {"sh", "-c", "exec \"$0\" w 2>/dev/full", orvaneRenamePath});
+	EXPECT_EQ(r.out, "w/abmf0010.16o -> w/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.status, 1);
+}
+
 TEST_F(Rename, NulRecordCutMidPairGoesOnFromThatPair)
 {
 	if (!exists("/usr/bin/prlimit"))

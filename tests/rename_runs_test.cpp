@@ -7,16 +7,13 @@
 #include <string>
 
 #include "support/run.h"
+#include "support/messages.h"
 #include "support/tree.h"
 
 namespace
 {
 
-const char usageLine[] =
-    "usage: orvane-rename [-0Hn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
-    "       orvane-rename -2 [-0n] [-j jobs] path ...\n"
-    "       orvane-rename -L listing [-02] [-R | -S] [-s suffix] [-c list]...\n"
-    "       orvane-rename -u record [-0n] path ...\n";
+const char *const usageLine = renamerUsage;
 
 TEST_F(Rename, TreeRenamedInPlaceLeavingWhatOrvaneRefuses)
 {
@@ -266,6 +263,14 @@ const Case runs[] = {
 	 std::string("orvane-rename: option '-n' after a path: options come first\n") + usageLine,
      .status = 2,
      .after = {"abmf0010.16o: abmf0010.16o"}},
+    // a lone dash is no option but a path, first among the paths too
+    {.name = "DashIsAPath",
+     .files = {"-/abmf0010.16o"},
+     .args = {"-"},
+     .out = "-/abmf0010.16o -> -/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n",
+     .err = "",
+     .status = 0,
+     .after = {"-/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: -/abmf0010.16o"}},
     // a list's name before the catalogue's, and before -s
     {.name = "ListBeforeCatalogueAndSuffix",
      .files = {"a/abmf0010.16o", "a/xxxx0010.16o", "l: ABMF01FRA XXXX00ITA"},
@@ -385,9 +390,11 @@ const Case runs[] = {
 	    "\n"
 	    "  -0          print each rename as old path, NUL, new path, NUL\n"
 	    "  -2          rename RINEX 3 long names back to RINEX 2 short ones\n"
+	    "  -a          name RINEX observation files of any name by their data\n"
 	    "  -c list     take station names from a list, site log or folder; repeatable\n"
 	    "  -H          read each file's header: check it, and name its sampling rate\n"
 	    "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
+	    "  -k          check long names against their files' data, rename nothing\n"
 	    "  -L listing  print the renames of the paths listed ('-': standard input), make none\n"
 	    "  -n          change nothing: print what the run would do\n"
 	    "  -R          the data come from a receiver (the default)\n"

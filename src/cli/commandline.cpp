@@ -16,14 +16,15 @@
 #include "name/orvane.h"
 #include "report/record.h"
 
-static std::optional<std::pair<int, int>> clash(const Options &options, int forward);
+static std::optional<std::pair<int, int>> clash(const Options &options, int forward,
+						int other);
 static bool isSuffix(std::string_view text);
 static std::optional<int> readJobs(const char *text);
 static int usage(int status);
 static bool take(Options &options, int c, const char *arg);
 static void sayMistake(char **argv);
-static bool pathsFor(CommandLine &line, int forward, std::span<char *const> paths,
-		     bool endedByDashes);
+static bool pathsFor(CommandLine &line, std::pair<int, int> firsts,
+		     std::span<char *const> paths, bool endedByDashes);
 static bool optionAmongPaths(std::span<char *const> paths, bool endedByDashes);
 
 static const struct option longOptions[] = {
@@ -38,13 +39,16 @@ CommandLine readCommandLine(int argc, char **argv)
 	CommandLine line;
 	int c;
 	int forward = 0; /* the first option of the forward direction */
+	int other = 0;   /* the first that -k does not take */
 
 	opterr = 0;
 	int at = optind;
-	while ((c = getopt_long(argc, argv, "+0nHRSs:c:2j:L:u:h", longOptions, NULL)) != -1) {
+	while ((c = getopt_long(argc, argv, "+0naHkRSs:c:2j:L:u:h", longOptions, NULL)) != -1) {
 		at = optind;
-		if (forward == 0 && strchr("RSscH", c) != NULL)
+		if (forward == 0 && strchr("RSscHa", c) != NULL)
 			forward = c;
+		if (other == 0 && strchr("0jsck", c) == NULL)
+			other = c;
 		if (c == 'h')
 			return line.ending(usage(0));
 		if (c == 'V') {
@@ -65,7 +69,7 @@ CommandLine readCommandLine(int argc, char **argv)
 			return line.ending(usage(2));
 	}
 	const bool endedByDashes = optind == at + 1 && strcmp(argv[at], "--") == 0;
-	if (!pathsFor(line, forward, std::span<char *const>(argv + optind, argv + argc),
+	if (!pathsFor(line, {forward, other}, std::span<char *const>(argv + optind, argv + argc),
 		      endedByDashes))
 		return line.ending(usage(2));
 	return line;
@@ -84,6 +88,13 @@ static bool take(Options &options, int c, const char *arg)
 		break;
 	case 'H':
 		options.readHeaders = true;
+		break;
+	case 'a': /* reads the headers of short names too */
+		options.byContent = true;
+		options.readHeaders = true;
+		break;
+	case 'k':
+		options.check = true;
 		break;
 	case 'R':
 	case 'S':
@@ -154,10 +165,10 @@ static void sayMistake(char **argv)
 
 /* The options together, and the paths they take: -L none, the rest one or
  * more, no option among them. false after saying what is wrong. */
-static bool pathsFor(CommandLine &line, int forward, std::span<char *const> paths,
-		     bool endedByDashes)
+static bool pathsFor(CommandLine &line, std::pair<int, int> firsts,
+		     std::span<char *const> paths, bool endedByDashes)
 {
-	if (const auto pair = clash(line.options, forward)) {
+	if (const auto pair = clash(line.options, firsts.first, firsts.second)) {
 		(void)fprintf(stderr, "%s: option '-%c' does not go with '-%c'\n", program,
 			      pair->first, pair->second);
 		return false;
@@ -174,15 +185,18 @@ static bool pathsFor(CommandLine &line, int forward, std::span<char *const> path
 	return true;
 }
 
-/* An option and the one it does not go with, or nothing: -u takes back a
- * run as it was made, -L names without reading a file, -2 has no station to
- * name. */
-static std::optional<std::pair<int, int>> clash(const Options &options, int forward)
+/* An option and the one it does not go with, or nothing: -k renames
+ * nothing, -u takes back a run as it was made, -L names without reading a
+ * file, -2 has no station to name. */
+static std::optional<std::pair<int, int>> clash(const Options &options, int forward,
+						int other)
 {
+	if (options.check && other != 0)
+		return std::pair<int, int>(other, 'k');
 	if (options.undo && (options.listing || options.shortening || forward != 0))
 		return std::pair<int, int>(options.listing ? 'L' : options.shortening ? '2' : forward, 'u');
-	if (options.listing && options.readHeaders)
-		return std::pair<int, int>('H', 'L');
+	if (options.listing && (options.readHeaders || options.byContent))
+		return std::pair<int, int>(options.byContent ? 'a' : 'H', 'L');
 	if (options.shortening && forward != 0)
 		return std::pair<int, int>(forward, '2');
 	return std::nullopt;
@@ -217,9 +231,11 @@ static int usage(int status)
 	    "\n"
 	    "  -0          print each rename as old path, NUL, new path, NUL\n"
 	    "  -2          rename RINEX 3 long names back to RINEX 2 short ones\n"
+	    "  -a          name RINEX observation files of any name by their data\n"
 	    "  -c list     take station names from a list, site log or folder; repeatable\n"
 	    "  -H          read each file's header: check it, and name its sampling rate\n"
 	    "  -j jobs     keep up to jobs folders in work at once, 1 to 256 (default 1)\n"
+	    "  -k          check long names against their files' data, rename nothing\n"
 	    "  -L listing  print the renames of the paths listed ('-': standard input), make none\n"
 	    "  -n          change nothing: print what the run would do\n"
 	    "  -R          the data come from a receiver (the default)\n"
@@ -233,11 +249,12 @@ static int usage(int status)
 	FILE *to = status == 0 ? stdout : stderr;
 
 	(void)fprintf(to,
-		      "usage: %s [-0Hn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
+		      "usage: %s [-0aHn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
 		      "       %s -2 [-0n] [-j jobs] path ...\n"
+		      "       %s -k [-0] [-j jobs] [-s suffix] [-c list]... path ...\n"
 		      "       %s -L listing [-02] [-R | -S] [-s suffix] [-c list]...\n"
 		      "       %s -u record [-0n] path ...\n",
-		      program, program, program, program);
+		      program, program, program, program, program);
 	if (status == 0)
 		(void)fputs(lines, to);
 	return fflush(to) != 0 || ferror(to) ? 1 : status;

@@ -9,6 +9,7 @@
 
 #include "name/charclass.h"
 #include "name/catalogue.h"
+#include "name/longname.h"
 #include "name/orvane.h"
 #include "stations/lists.h"
 #include "rinex/compression.h"
@@ -53,16 +54,24 @@ bool isDayOfYear(const LongName &ln)
 
 // ssssdddh.yyt or ssssdddhmm.yyt, less a compression suffix: station, day,
 // hour designator, the minute of a 15-minute file, year and type. The
-// conversion judges the rest. With -2, the layout of a long name.
+// conversion judges the rest. With -2, the layout of a long name; with -k,
+// a long name's fields; with -a, any name but that.
 bool isCandidate(const Naming &naming, std::string_view name)
 {
-	const Stem stem(name);
-	const std::string_view s = stem.view();
-
+	if (naming.check || naming.byContent)
+		return longNameFields(name).has_value() == naming.check;
 	if (naming.shortening) {
+		const Stem stem(name);
 		ShortName sn;
 		return shortenName(stem.text.data(), &sn) != shortNoLayout;
 	}
+	return isShortName(name);
+}
+
+bool isShortName(std::string_view name)
+{
+	const Stem stem(name);
+	const std::string_view s = stem.view();
 	if (s.size() != 12 && s.size() != 14)
 		return false;
 	return isDigits(s.substr(4, 3)) && (s.size() == 12 || isDigits(s.substr(8, 2))) &&

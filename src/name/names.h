@@ -18,12 +18,16 @@ class ListedNames;
 // station lists.
 struct Naming {
 	bool shortening = false;             // -2: long names back to short ones
+	bool byContent = false;              // -a: any name but a long one
+	bool check = false;                  // -k: long names
 	const char *source = "R";            // -R or -S
 	const char *suffix = nullptr;        // -s
 	const ListedNames *lists = nullptr;  // -c
 };
 
 bool isCandidate(const Naming &naming, std::string_view name);
+// A short name's layout, less a compression suffix.
+bool isShortName(std::string_view name);
 
 // The new name, or why there is none.
 class NewName

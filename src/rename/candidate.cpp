@@ -23,6 +23,14 @@ void Renamer::candidate(const Place &place, const char *name)
 {
 	if (place.handled != nullptr && !place.handled->insert(name).second)
 		return;
+	if (run_.naming.check) {
+		check(place, name);
+		return;
+	}
+	if (run_.naming.byContent && !isShortName(name)) {
+		byContent(place, name);
+		return;
+	}
 	Record &record = run_.record;
 	NewName nn = newName(run_.naming, name);
 	if (!nn) {
@@ -33,9 +41,7 @@ void Renamer::candidate(const Place &place, const char *name)
 		return;
 	std::optional<Verdict> read;
 	if (run_.options.readHeaders) {
-		if (!reader_)
-			reader_ = std::make_unique<HeaderReader>();
-		auto header = readHeader(*reader_, place, name);
+		auto header = readHeader(reader(), place, name);
 		if (const auto *left = std::get_if<NotRenamed>(&header)) {
 			record.left(place.prefix, name, *left);
 			return;
@@ -43,18 +49,30 @@ void Renamer::candidate(const Place &place, const char *name)
 		read = std::move(std::get<Verdict>(header));
 		nn = newName(run_.naming, name, read->frequency, read->content);
 	}
-	const Result<Moved> moved = run_.options.dryRun
-					? foresee(place, name, nn.name())
-					: run_.noReplace.move(place, name, nn.name());
+	if (move(place, name, nn.name()) && read)
+		noteHeader(place, name, *read);
+}
+
+bool Renamer::move(const Place &place, const char *name, const char *to)
+{
+	const Result<Moved> moved = run_.options.dryRun ? foresee(place, name, to)
+							: run_.noReplace.move(place, name, to);
 	if (moved && *moved == Moved::renamed) {
-		record.rename(place.prefix, name, nn.name());
-		if (read)
-			noteHeader(place, name, *read);
-	} else if (moved.error() == EEXIST) {
-		record.exists(place.prefix, name, nn.name());
-	} else if (!moved) {
-		record.left(place.prefix, name, {std::strerror(moved.error())});
+		run_.record.rename(place.prefix, name, to);
+		return true;
 	}
+	if (moved.error() == EEXIST)
+		run_.record.exists(place.prefix, name, to);
+	else if (!moved)
+		run_.record.left(place.prefix, name, {std::strerror(moved.error())});
+	return false;
+}
+
+HeaderReader &Renamer::reader()
+{
+	if (!reader_)
+		reader_ = std::make_unique<HeaderReader>();
+	return *reader_;
 }
 
 // What -H says beside a rename: its notes, and a rate it could not tell.

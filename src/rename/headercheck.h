@@ -1,4 +1,4 @@
-// -H: a candidate judged by what its header says before it is renamed.
+// -H, -a and -k: a file judged by what it holds before it is renamed.
 #ifndef ORVANE_HEADERCHECK_H
 #define ORVANE_HEADERCHECK_H
 
@@ -13,6 +13,13 @@
 // file is opened in its folder without following a link, and read only when
 // it is a regular file.
 std::variant<Verdict, NotRenamed> readHeader(HeaderReader &reader, const Place &place,
-						 const char *name);
+					     const char *name);
+
+// What a file of any name holds, read whole, opened as readHeader opens a
+// file; or why it is left. With anyName (-a), a link or a file of no
+// regular kind is passed over uncounted, as the walk passes over others.
+using ReadContent = std::variant<rinex::Content, rinex::PassedOver, NotRenamed>;
+ReadContent readContent(HeaderReader &reader, const Place &place, const char *name,
+			bool anyName);
 
 #endif

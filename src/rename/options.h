@@ -10,7 +10,9 @@ struct Options {
 	bool dryRun = false;            // -n
 	bool nulRecord = false;         // -0
 	bool shortening = false;        // -2: long names back to short ones
-	bool readHeaders = false;       // -H
+	bool readHeaders = false;       // -H, and with -a
+	bool byContent = false;         // -a: files of any name named by their content
+	bool check = false;             // -k: long names checked against their data
 	int jobs = 1;                   // -j
 	const char *source = "R";       // -R or -S
 	const char *suffix = nullptr;   // -s

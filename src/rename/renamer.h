@@ -44,10 +44,16 @@ class Renamer
 	void folder(const Place &place, const Listing &listing);
 
       private:
+	// The rename, or with -n what it would meet: whether it is made.
+	bool move(const Place &place, const char *name, const char *to);
 	void noteHeader(const Place &place, const char *name, const Verdict &v);
+	// -a: a file named by its data; -k: a long name checked against them.
+	void byContent(const Place &place, const char *name);
+	void check(const Place &place, const char *name);
+	HeaderReader &reader();
 
 	const Run &run_;
-	std::unique_ptr<HeaderReader> reader_; // for -H, made at its first use
+	std::unique_ptr<HeaderReader> reader_; // for -H, -a and -k, made at its first use
 };
 
 #endif

@@ -28,7 +28,8 @@ namespace
 // The walk on this thread, the renames of -j on workers of their own.
 void walkAll(const Run &run, std::span<char *const> paths)
 {
-	const Budget budget = descriptorBudget(run.options.jobs, run.options.readHeaders);
+	const Budget budget =
+	    descriptorBudget(run.options.jobs, run.options.readHeaders || run.options.check);
 	std::optional<Jobs> jobs;
 	if (run.options.jobs > 1)
 		jobs.emplace(run, run.options.jobs, budget);
@@ -52,9 +53,12 @@ template <class Work> int withRecord(const Options &options, Work work)
 		return 1;
 	catchSignals();
 	Record record({.nul = options.nulRecord,
-		       .countLeft = options.readHeaders,
-		       .plan = options.dryRun || options.listing != nullptr});
+		       .countLeft = options.readHeaders || options.check,
+		       .plan = options.dryRun || options.listing != nullptr,
+		       .check = options.check});
 	const Naming naming{.shortening = options.shortening,
+			    .byContent = options.byContent,
+			    .check = options.check,
 			    .source = options.source,
 			    .suffix = options.suffix,
 			    .lists = &lists};

@@ -82,16 +82,49 @@ Record::Record(RecordForm form, const Streams &s)
 void Record::rename(std::string_view prefix, std::string_view old, std::string_view to)
 {
 	const std::lock_guard<std::mutex> hold(lock_);
-	if (!out_.empty() && out_.size() + 2 * prefix.size() + old.size() + to.size() + 6 > outLimit)
+	pair(prefix, old, " -> ", to);
+	progress_.renamed();
+	showProgress();
+}
+
+// A line of the record on standard output: with -0, the two paths each
+// ending in NUL. A line of -k gives the data's name alone.
+void Record::pair(std::string_view prefix, std::string_view old, std::string_view between,
+		  std::string_view to, bool toPath)
+{
+	if (!out_.empty() &&
+	    out_.size() + 2 * prefix.size() + old.size() + between.size() + to.size() + 2 >
+		outLimit)
 		flush();
 	out_.append(prefix).append(old);
-	out_.append(form_.nul ? std::string_view("\0", 1) : " -> ");
-	out_.append(prefix).append(to);
+	out_.append(form_.nul ? std::string_view("\0", 1) : between);
+	out_.append(toPath || form_.nul ? prefix : std::string_view{}).append(to);
 	out_.push_back(form_.nul ? '\0' : '\n');
 	if (lineByLine_ || writeError_ != 0)
 		flush();
-	progress_.renamed();
+}
+
+void Record::disagrees(std::string_view prefix, std::string_view name, std::string_view says,
+		       std::string_view dataName)
+{
+	const std::lock_guard<std::mutex> hold(lock_);
+	status_ = 1;
+	disagree_++;
+	pair(prefix, name, std::string(": ").append(says).append("; the data name it "),
+	     dataName, false);
 	showProgress();
+}
+
+void Record::checked()
+{
+	const std::lock_guard<std::mutex> hold(lock_);
+	checked_++;
+}
+
+void Record::passedOver()
+{
+	const std::lock_guard<std::mutex> hold(lock_);
+	passedOver_++;
 }
 
 void Record::left(std::string_view prefix, std::string_view name, const NotRenamed &why)
@@ -171,7 +204,9 @@ int Record::end()
 	struct stat st;
 	if (writeError_ == 0 && fstat(form_.out, &st) == 0 && S_ISREG(st.st_mode))
 		(void)fsync(form_.out);
-	if (form_.countLeft && (!left_.empty() || unknownRate_ > 0) && writeError_ == 0)
+	if ((form_.check || (form_.countLeft && (!left_.empty() || unknownRate_ > 0 ||
+						      passedOver_ > 0))) &&
+	    writeError_ == 0)
 		writeAll(form_.err, countLeft());
 	return writeError_ != 0 ? 1 : status_;
 }
@@ -213,26 +248,38 @@ std::size_t Record::lineStart(std::size_t at) const
 }
 
 // orvane-rename: 3 files left: 2 header names another station, 1 .gz stream
-// damaged; the most first; then 4 named with an unknown rate, 00U.
+// damaged; the most first; then 412 files passed over: not RINEX
+// observation data; then 4 named with an unknown rate, 00U. With -k the
+// files checked first: 200 files checked: 3 disagree.
 std::string Record::countLeft() const
 {
+	const auto files = [](std::size_t n) {
+		return std::to_string(n) + (n == 1 ? " file" : " files");
+	};
 	std::vector<std::pair<std::string_view, std::size_t>> kinds(left_.begin(), left_.end());
 	std::stable_sort(kinds.begin(), kinds.end(),
 			 [](const auto &a, const auto &b) { return a.second > b.second; });
-	std::size_t files = 0;
+	std::size_t leftFiles = 0;
 	std::string counts;
 	for (const auto &[kind, n] : kinds) {
-		files += n;
+		leftFiles += n;
 		counts.append(counts.empty() ? "" : ", ").append(std::to_string(n)).append(" ");
 		counts.append(kind);
 	}
-	std::string line = std::string(program) + ": ";
-	if (files > 0)
-		line += std::to_string(files) + (files == 1 ? " file" : " files") + " left: " + counts +
-			(unknownRate_ > 0 ? "; " : "");
+	std::string parts;
+	const auto part = [&parts](const std::string &text) {
+		parts.append(parts.empty() ? "" : "; ").append(text);
+	};
+	if (form_.check)
+		part(files(checked_) + " checked: " +
+		     (disagree_ > 0 ? std::to_string(disagree_) : std::string("none")) + " disagree");
+	if (leftFiles > 0)
+		part(files(leftFiles) + " left: " + counts);
+	if (passedOver_ > 0)
+		part(files(passedOver_) + " passed over: not RINEX observation data");
 	if (unknownRate_ > 0)
-		line += std::to_string(unknownRate_) + " named with an unknown rate, 00U";
-	return line + "\n";
+		part(std::to_string(unknownRate_) + " named with an unknown rate, 00U");
+	return std::string(program) + ": " + parts + "\n";
 }
 
 // A line on standard error comes after the record before it, above the

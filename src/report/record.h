@@ -25,6 +25,7 @@ struct RecordForm {
 	bool nul = false;
 	bool countLeft = false;
 	bool plan = false; // the progress line counts files "to rename"
+	bool check = false; // -k: the end counts the files checked
 	int out = 1; // standard output
 	int err = 2; // standard error
 };
@@ -58,6 +59,16 @@ class Record
 	// of -H.
 	void unknownRate();
 
+	// A file that holds no RINEX observation data (-a, -k), for the line
+	// that ends the run.
+	void passedOver();
+	// -k: a file checked, and one whose name its data contradict: PREFIX
+	// NAME: SAYS; the data name it DATANAME, or with -0 PREFIX NAME NUL
+	// PREFIX DATANAME NUL; the status is then 1.
+	void checked();
+	void disagrees(std::string_view prefix, std::string_view name, std::string_view says,
+		       std::string_view dataName);
+
 	// A folder taken into the walk, and how many candidates it holds.
 	void folder(std::size_t candidates);
 
@@ -71,6 +82,8 @@ class Record
 	void message(std::string_view prefix, std::string_view name, std::string_view what,
 		     std::string_view reason, std::string_view leftAs = {}, bool fault = true);
 	void flush();
+	void pair(std::string_view prefix, std::string_view old, std::string_view between,
+		  std::string_view to, bool toPath = true);
 	std::size_t lineStart(std::size_t at) const;
 	std::string countLeft() const;
 	void startMessage();
@@ -85,6 +98,7 @@ class Record
 	int status_ = 0;     // 1 once anything was left
 	std::map<std::string, std::size_t, std::less<>> left_; // files left, by kind
 	std::size_t unknownRate_ = 0;                          // files named 00U
+	std::size_t passedOver_ = 0, checked_ = 0, disagree_ = 0;
 };
 
 #endif

@@ -65,14 +65,14 @@ std::optional<Failure> Epochs::ended() const
 {
 	if (lines_.cut())
 		return unreadable(lines_.number() + 1, "line cut at the limit of 1 MiB");
-	if (lines_.end() == Lines::End::failure)
+	if (lines_.end() == Lines::End::failure || lines_.end() == Lines::End::tooLong)
 		return lines_.stopped({}, {});
 	return std::nullopt;
 }
 
 std::optional<Failure> Epochs::read()
 {
-	while (count_ < needed && !atLimit_) {
+	while ((whole_ || count_ < needed) && !atLimit_) {
 		const auto line = lines_.next();
 		if (!line)
 			return ended();
@@ -105,9 +105,15 @@ std::optional<Failure> Epochs::epoch(std::string_view line)
 			   ? moreGiven()
 			   : unreadable(at, std::string(r.wrong) + ": " +
 						quotedLine(line, lines_.length()));
-	if (r.flag <= 1)
-		epochs_[size_t(count_++)] = *r.time;
-	if (count_ == needed)
+	if (r.flag <= 1) {
+		const Ticks t = *r.time;
+		if (count_ < needed)
+			epochs_[size_t(count_)] = t;
+		earliest_ = count_ == 0 ? t : std::min(earliest_, t);
+		latest_ = count_ == 0 ? t : std::max(latest_, t);
+		count_++;
+	}
+	if (!whole_ && count_ == needed)
 		return std::nullopt;
 	return skipRecord(r, full, at);
 }
@@ -233,7 +239,7 @@ std::string_view Epochs::rebuild(std::string_view line)
 std::optional<Ticks> Epochs::step() const
 {
 	std::optional<Ticks> step;
-	for (size_t i = 1; i < size_t(count_); i++) {
+	for (size_t i = 1; i < size_t(std::min(count_, needed)); i++) {
 		const Ticks d = snapped(epochs_[i] - epochs_[i - 1]);
 		if (d > 0 && (!step || d < *step))
 			step = d;

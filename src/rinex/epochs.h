@@ -1,5 +1,6 @@
 // The epochs of an observation file after its header, read as far as its
-// name is to be judged: the first ten, or as many as the text holds.
+// name is to be judged: the first ten, or as many as the text holds; or
+// all of them, to the file's end.
 #ifndef ORVANE_EPOCHS_H
 #define ORVANE_EPOCHS_H
 
@@ -21,11 +22,17 @@ class Epochs
       public:
 	static constexpr int needed = 10;
 
-	Epochs(Lines &lines, const HeaderSays &h) : lines_(lines), h_(h), types_(h.types) {}
+	Epochs(Lines &lines, const HeaderSays &h, bool whole = false)
+	    : lines_(lines), h_(h), types_(h.types), whole_(whole)
+	{
+	}
 	// Reads the epochs; or why one where it must be cannot be read.
 	std::optional<Failure> read();
 	int count() const { return count_; }
 	Ticks first() const { return epochs_[0]; }
+	// The earliest and the latest epoch read.
+	Ticks earliest() const { return earliest_; }
+	Ticks latest() const { return latest_; }
 	// The smallest step between the epochs read, each snapped to the
 	// millisecond it blurs; none with fewer than two, or none apart.
 	std::optional<Ticks> step() const;
@@ -42,8 +49,10 @@ class Epochs
 	Lines &lines_;
 	const HeaderSays &h_;
 	int types_; // RINEX 2's types of observation, as event records change them
+	bool whole_;
 	std::array<Ticks, needed> epochs_{};
 	int count_ = 0;
+	Ticks earliest_ = 0, latest_ = 0;
 	bool atLimit_ = false;
 	std::optional<size_t> blankAt_; // the first of blank lines so far
 	bool blankEmpty_ = false;       // and whether it is empty

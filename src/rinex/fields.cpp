@@ -122,11 +122,19 @@ Ticks dayStart(int year, int day)
 	return (daysFromCivil(year, 1, 1) + day - 1) * 86400 * perSecond;
 }
 
-std::string timeText(Ticks t)
+namespace
+{
+
+struct Civil {
+	int64_t year, month, day;
+	Ticks within; // the day
+};
+
+Civil civilOf(Ticks t)
 {
 	const int64_t perDay = 86400 * perSecond;
 	int64_t days = t >= 0 ? t / perDay : (t - perDay + 1) / perDay;
-	Ticks within = t - days * perDay;
+	const Ticks within = t - days * perDay;
 	// The civil date of a day count, the inverse of daysFromCivil.
 	days += 719468;
 	const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
@@ -137,6 +145,14 @@ std::string timeText(Ticks t)
 	const int64_t day = doy - (153 * mp + 2) / 5 + 1;
 	const int64_t month = mp < 10 ? mp + 3 : mp - 9;
 	const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+	return {year, month, day, within};
+}
+
+} // namespace
+
+std::string timeText(Ticks t)
+{
+	const auto [year, month, day, within] = civilOf(t);
 	const int64_t seconds = within / perSecond;
 	const int64_t fraction = within % perSecond;
 
@@ -150,6 +166,19 @@ std::string timeText(Ticks t)
 	if (s.back() == '.')
 		s.pop_back();
 	return s;
+}
+
+std::string startField(Ticks t)
+{
+	const Civil c = civilOf(t);
+	const int64_t minutes = c.within / (60 * perSecond);
+	const int64_t day =
+	    daysFromCivil(int(c.year), int(c.month), int(c.day)) - daysFromCivil(int(c.year), 1, 1) + 1;
+	std::array<char, 16> text{};
+	const int n = snprintf(text.data(), text.size(), "%04lld%03lld%02lld%02lld",
+			       (long long)c.year, (long long)day, (long long)(minutes / 60),
+			       (long long)(minutes % 60));
+	return {text.data(), size_t(std::max(n, 0))};
 }
 
 std::string secondsText(Ticks t)

@@ -35,6 +35,8 @@ std::optional<Ticks> timeFields(std::string_view line, const std::array<Field, 6
 Ticks dayStart(int year, int day);
 // "2018-01-28 00:00:00", with a fraction of a second only where it has one.
 std::string timeText(Ticks t);
+// A long name's start, "YYYYDDDHHMM", of the minute t falls in.
+std::string startField(Ticks t);
 // "0.5 s", "300 s".
 std::string secondsText(Ticks t);
 // A sampling step as a receiver's clock blurs it: within 10 us of a whole

@@ -11,8 +11,10 @@
 #include <array>
 #include <utility>
 
+#include "rinex/content.h"
 #include "rinex/epochs.h"
 #include "rinex/header.h"
+#include "rinex/headerlines.h"
 #include "rinex/headersays.h"
 #include "rinex/lines.h"
 #include "rinex/navigation.h"
@@ -65,7 +67,6 @@ class Judging
 	Verdict judgeTimes(const Epochs &epochs) const;
 	std::vector<std::string> notes(const Epochs &epochs, Ticks interval,
 				       const std::string &frequency) const;
-	std::string content() const;
 	std::pair<Ticks, Ticks> named() const;
 	std::string period(Ticks start) const;
 	bool observation() const { return name_.type == 'o' || name_.type == 'd'; }
@@ -125,15 +126,8 @@ std::optional<Verdict> Judging::readType()
 					    : "no RINEX VERSION / TYPE after the CRINEX lines";
 		return left(why, why);
 	}
-	const auto major = versionOf(line->substr(0, 9), h_.version);
-	if (!major)
-		return left(
-		    "RINEX VERSION / TYPE unreadable",
-		    "RINEX VERSION / TYPE unreadable: no version number in columns 1 to 9: " +
-			quoted(line->substr(0, 9), 60));
-	h_.major = *major;
-	h_.type = line->size() > 20 ? (*line)[20] : ' ';
-	h_.system = line->size() > 40 ? (*line)[40] : ' ';
+	if (auto f = readVersionType(*line, h_))
+		return left(*f);
 	return checkType();
 }
 
@@ -169,8 +163,7 @@ std::optional<Verdict> Judging::checkVersion() const
 	if (!known)
 		return left("header says another version",
 			    "header says version " + escaped(h_.version));
-	if (!h_.compact.empty() && !(h_.compact == "1.0" && h_.major == 2) &&
-	    !(h_.compact == "3.0" && h_.major == 3))
+	if (!compactFits(h_))
 		return left("header says another version",
 			    "header says Compact RINEX " + escaped(h_.compact) + " of version " +
 				escaped(h_.version));
@@ -179,37 +172,9 @@ std::optional<Verdict> Judging::checkVersion() const
 
 std::optional<Verdict> Judging::readRest()
 {
-	static constexpr std::array<Field, 6> firstObs{
-	    {{0, 6}, {6, 12}, {12, 18}, {18, 24}, {24, 30}, {30, 43}}};
-	for (;;) {
-		const auto line = lines_.next();
-		if (!line)
-			return left(lines_.stopped("header cut short", "header cut short"));
-		const std::string_view label = labelOf(*line);
-		if (label == "END OF HEADER")
-			return std::nullopt;
-		if (label == "MARKER NAME" && !h_.markerSeen) {
-			h_.markerSeen = true;
-			const std::string_view marker = line->substr(0, 60);
-			h_.marker = marker.substr(0, marker.find_last_not_of(' ') + 1);
-		} else if (label == "INTERVAL") {
-			h_.interval = secondsField(*line, {0, 10});
-			h_.intervalWrong = h_.interval ? ""
-						       : "no number in columns 1 to 10: " +
-							     quoted(line->substr(0, 10), 60);
-		} else if (label == "TIME OF FIRST OBS") {
-			h_.firstObs = timeFields(*line, firstObs);
-			h_.firstObsWrong = h_.firstObs ? ""
-						       : "no date and time in columns 1 to 43: " +
-							     quoted(line->substr(0, 43), 60);
-		} else if (label == "# / TYPES OF OBSERV") {
-			if (const auto n = integerField(*line, {0, 6}))
-				h_.types = *n;
-		} else if (label == "SYS / # / OBS TYPES" && !line->empty() && (*line)[0] != ' ' &&
-			   h_.systems.find((*line)[0]) == std::string::npos) {
-			h_.systems += (*line)[0];
-		}
-	}
+	if (auto f = readRecords(lines_, h_))
+		return left(*f);
+	return std::nullopt;
 }
 
 // The first four characters of MARKER NAME, in either case, are the name's
@@ -243,20 +208,6 @@ Verdict Judging::judgeRecords()
 				timeText(*dates.latest) + ", the name says " +
 				period(*dates.earliest));
 	return Verdict{};
-}
-
-// An observation file's content: its one system's letter and O, or MO for
-// several. RINEX 3's SYS / # / OBS TYPES records say which, over column 41;
-// in RINEX 2 a blank column 41 means GPS.
-std::string Judging::content() const
-{
-	static constexpr std::string_view single = "GRECJIS";
-	std::string systems = h_.systems;
-	if (systems.empty())
-		systems = h_.two() && h_.system == ' ' ? 'G' : h_.system;
-	return systems.size() == 1 && single.find(systems[0]) != std::string_view::npos
-		   ? systems + 'O'
-		   : "MO";
 }
 
 // The name's period: where it starts, and how long it is.
@@ -315,7 +266,7 @@ Verdict Judging::judgeTimes(const Epochs &epochs) const
 			    "data start " + timeText(*start) + ", the name says " + period(*start));
 	Verdict v;
 	v.frequency = frequencyField(sampling);
-	v.content = content();
+	v.content = contentField(h_);
 	v.notes = notes(epochs, interval, v.frequency);
 	return v;
 }
@@ -346,6 +297,11 @@ std::vector<std::string> Judging::notes(const Epochs &epochs, Ticks interval,
 }
 
 } // namespace
+
+rinex::ContentRead HeaderReader::content(int fd)
+{
+	return readContent(state_->decoder, state_->lines, fd);
+}
 
 Verdict HeaderReader::judge(int fd, Compression compression, const NameSays &name)
 {

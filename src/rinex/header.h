@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rinex/compression.h"
+#include "rinex/content.h"
 #include "rinex/namesays.h"
 
 // The verdict on one file: kept, with what an observation file's long name
@@ -42,6 +43,9 @@ class HeaderReader
 	HeaderReader &operator=(const HeaderReader &) = delete;
 
 	Verdict judge(int fd, Compression compression, const NameSays &name);
+	// The file open on fd read whole, from its start, whatever its name:
+	// what its data say, for -a and -k.
+	rinex::ContentRead content(int fd);
 
 	struct State;
 

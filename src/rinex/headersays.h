@@ -20,6 +20,7 @@ struct HeaderSays {
 	bool markerSeen = false;
 	std::optional<Ticks> interval;
 	std::optional<Ticks> firstObs;
+	std::optional<Ticks> lastObs; // TIME OF LAST OBS, where it is readable
 	std::string intervalWrong, firstObsWrong; // what is wrong with an unreadable one
 	int types = 0;       // RINEX 2's # / TYPES OF OBSERV
 	std::string systems; // of RINEX 3's SYS / # / OBS TYPES records, each once

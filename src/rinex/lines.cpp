@@ -3,15 +3,18 @@
 #include <string.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 #include "util/text.h"
 
 namespace rinex
 {
 
-void Lines::start(Decoder &decoder)
+void Lines::start(Decoder &decoder, bool whole)
 {
 	decoder_ = &decoder;
+	limit_ = whole ? SIZE_MAX : limit;
 	at_ = size_ = total_ = number_ = length_ = 0;
 	end_ = End::none;
 	cut_ = false;
@@ -23,11 +26,11 @@ size_t Lines::refill()
 	at_ = size_ = 0;
 	if (end_ != End::none)
 		return 0;
-	if (total_ == limit) {
+	if (total_ == limit_) {
 		end_ = End::limit;
 		return 0;
 	}
-	size_ = decoder_->read(chunk_.data(), std::min(chunk_.size(), limit - total_));
+	size_ = decoder_->read(chunk_.data(), std::min(chunk_.size(), limit_ - total_));
 	total_ += size_;
 	if (size_ == 0)
 		end_ = decoder_->failure() ? End::failure : End::text;
@@ -61,6 +64,10 @@ std::optional<std::string_view> Lines::next()
 			std::copy_n(chunk_.data(), more, carry_.begin() + long(carried));
 			carried += more;
 			length_ += part;
+			if (limit_ == SIZE_MAX && length_ > longest) {
+				end_ = End::tooLong;
+				return std::nullopt;
+			}
 			if (part > 0)
 				carriageReturn = chunk_[part - 1] == '\r';
 			if (newline != nullptr) {
@@ -90,6 +97,9 @@ Failure Lines::stopped(std::string kind, std::string why) const
 		return *decoder_->failure();
 	if (end_ == End::limit)
 		return {"header longer than 1 MiB", "header longer than 1 MiB"};
+	if (end_ == End::tooLong)
+		return {"line longer than 64 KiB",
+			"line " + std::to_string(number_ + 1) + " longer than 64 KiB"};
 	return {std::move(kind), std::move(why)};
 }
 

@@ -5,6 +5,14 @@
 
 #include <string>
 
+// orvane-rename's synopsis, as it follows a mistake on the command line.
+inline constexpr char renamerUsage[] =
+    "usage: orvane-rename [-0aHn] [-j jobs] [-R | -S] [-s suffix] [-c list]... path ...\n"
+    "       orvane-rename -2 [-0n] [-j jobs] path ...\n"
+    "       orvane-rename -k [-0] [-j jobs] [-s suffix] [-c list]... path ...\n"
+    "       orvane-rename -L listing [-02] [-R | -S] [-s suffix] [-c list]...\n"
+    "       orvane-rename -u record [-0n] path ...\n";
+
 namespace message
 {
 
