@@ -63,13 +63,14 @@ const std::string v1 = v1Log("ABMF", "ABMF");
 
 // GeodesyML, its siteIdentification on line 7; no countryCodeISO for "".
 std::string geodesyML(const std::string &four, const std::string &monument,
-		      const std::string &receiver, const std::string &country)
+		      const std::string &receiver, const std::string &country,
+		      const std::string &prepared = "2019-02-04")
 {
 	return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
 	       "<geo:GeodesyML xmlns:geo=\"urn:xml-gov-au:icsm:egeodesy:0.5\">\n"
 	       "  <geo:siteLog>\n"
 	       "    <geo:formInformation>\n"
-	       "      <geo:datePrepared>2019-02-04</geo:datePrepared>\n"
+	       "      <geo:datePrepared>" + prepared + "</geo:datePrepared>\n"
 	       "    </geo:formInformation>\n"
 	       "    <geo:siteIdentification>\n"
 	       "      <geo:siteName>" + four + "</geo:siteName>\n"
@@ -111,6 +112,16 @@ std::string gaGeodesyML(const std::string &id, const std::string &four)
 	       "        </geo:siteLocation>\n"
 	       "    </geo:siteLog>\n"
 	       "</geo:GeodesyML>\n";
+}
+
+// GeodesyML that gives the numbers, and a name in its root's gml:id too.
+std::string numberedWithId(const std::string &id)
+{
+	std::string document = geodesyML("ABMF", "0", "1", "FRA");
+	const std::string root = "<geo:GeodesyML ";
+	document.insert(document.find(root) + root.size(),
+			"gml:id=\"" + id + "\" xmlns:gml=\"http://www.opengis.net/gml/3.2\" ");
+	return document;
 }
 
 // SOPAC's igsSiteLog XML: a four-character ID and a country's name.
@@ -297,6 +308,8 @@ const Row rows[] = {
      "sntr=sntr00GRC"},
     {"GeodesyML named by its gml:id", {{"00na.xml", gaGeodesyML("_00NA00AUS", "00na")}}, {"00na.xml"}, 0,
      "", "00na=00na00AUS"},
+    {"GeodesyML of numbers and a gml:id, named by its numbers", {{"abmf.xml", numberedWithId("ABMF00GLP")}},
+     {"abmf.xml"}, 0, "", "abmf=abmf01FRA"},
     {"folder of GeodesyML with and without names",
      {{"logs/00na_20170505.xml", real("00na_20170505.xml")},
       {"logs/ade1_20170505.xml", gaGeodesyML("ADE200AUS", "ADE1")},
@@ -341,6 +354,11 @@ const Row rows[] = {
      {{"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}, moved[1]}, {"logs"}, 0,
      "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
      "logs/abmf.log:5\n", "abmf=abmf00FRA"},
+    {"undated GeodesyML dated as prepared",
+     {{"logs/fra.xml", geodesyML("ABMF", "0", "0", "FRA")},
+      {"logs/glp.xml", geodesyML("ABMF", "0", "0", "GLP", "2015-01-01")}}, {"logs"}, 0,
+     "logs/glp.xml:7: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of logs/fra.xml:7\n",
+     "abmf=abmf00FRA"},
     {"one undated log among agreeing ones",
      {{"logs/abmf.log", siteLog("ABMF00GLP")}, {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}},
      {"logs"}, 0, "", "abmf=abmf00GLP"},
