@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -574,14 +575,19 @@ TEST_P(Lists, ReadAsTheRenamerDoes)
 INSTANTIATE_TEST_SUITE_P(Rows, Lists, ::testing::ValuesIn(rows), nameOf<Row>);
 
 // The renamer itself, over a tree t with one candidate and under a limit of
-// 80 MiB of address space: a list may take 64 MiB and no more. A candidate
-// beside the tree must be left whatever the lists do.
+// 80 MiB of address space: a list may take 64 MiB and no more; or of 32 MiB,
+// too little for that. A candidate beside the tree must be left whatever the
+// lists do.
 struct RunRow {
 	const char *what;
 	Files files;
 	std::vector<std::string> args; // before "t"
 	std::string out, err;
 	int status;
+	bool tight = false; // 32 MiB
+	// One of files, grown to a size with zero bytes, which take no room on
+	// the disk.
+	std::pair<const char *, uintmax_t> grown{};
 };
 
 void PrintTo(const RunRow &row, std::ostream *os)
@@ -591,6 +597,15 @@ void PrintTo(const RunRow &row, std::ostream *os)
 
 const RunRow runs[] = {
     {"endless list", {}, {"-c", "/dev/zero"}, "", "/dev/zero: not read: larger than 64 MiB\n", 2},
+    {"endless list in too little memory", {}, {"-c", "/dev/zero"}, "",
+     "/dev/zero: not read: Cannot allocate memory\n", 2, true},
+    {"large file of a folder that is no log, its head alone read",
+     {{"logs/abmf.log", siteLog("ABMF01FRA")}, {"logs/zeros", ""}}, {"-c", "logs"},
+     "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n", "", 0, true,
+     {"logs/zeros", uintmax_t{48} << 20}},
+    {"GeodesyML of a folder larger than a list, read no further",
+     {{"gml/abmf", "<GeodesyML>" + std::string(4096, ' ')}}, {"-c", "gml"}, "",
+     "gml/abmf: not read: larger than 64 MiB\n", 2, false, {"gml/abmf", uintmax_t{128} << 20}},
     {"conflicts, every one told", {{"a", "ABMF00GLP ZIMM00CHE\n"}, {"b", "ABMF00FRA\nZIMM01CHE\n"}},
      {"-c", "a", "-c", "b"}, "",
      "b:1: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n"
@@ -620,8 +635,15 @@ TEST_P(Runs, AsTheRenamerEnds)
 	const RunRow &row = GetParam();
 	if (access("/usr/bin/prlimit", X_OK) != 0)
 		GTEST_SKIP() << "prlimit is missing";
+#ifdef ORVANE_SANITIZE
+	if (row.tight)
+		GTEST_SKIP() << "the sanitizers' shadow memory takes terabytes";
+#endif
 	make(with(row.files, {{"t/abmf0010.16o", "t"}, {"abmf0010.16o", "beside"}}));
-	std::vector<std::string> argv = {"prlimit", "--as=83886080", orvaneRenamePath};
+	if (row.grown.first != nullptr)
+		fs::resize_file(row.grown.first, row.grown.second);
+	std::vector<std::string> argv = {"prlimit", row.tight ? "--as=33554432" : "--as=83886080",
+					 orvaneRenamePath};
 #ifdef ORVANE_SANITIZE
 	argv.erase(argv.begin() + 1); // the sanitizers' shadow memory takes terabytes
 #endif
