@@ -1,11 +1,13 @@
 // The renamer's library driven in-process: a run over a folder of the test's
-// own, its record captured in files, and the no-replace rename called alone.
+// own, its record captured in files, the no-replace rename called alone, and
+// an undo in a folder that fstat fails on, as no file system here makes it.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,11 +17,33 @@
 #include "rename/noreplace.h"
 #include "rename/options.h"
 #include "rename/renamer.h"
+#include "rename/undo.h"
 #include "report/record.h"
 #include "stations/listednames.h"
 #include "util/fd.h"
 #include "walk/budget.h"
 #include "walk/walk.h"
+
+namespace
+{
+
+// The folder whose fstat fails as on NFS once the server has lost it, by its
+// device and inode numbers; none while the device is 0.
+dev_t staleDevice = 0;
+ino_t staleInode = 0;
+
+} // namespace
+
+// Every fstat of the process comes here.
+extern "C" int fstat(int fd, struct stat *st)
+{
+	const int r = fstatat(fd, "", st, AT_EMPTY_PATH);
+	if (r == 0 && staleDevice != 0 && st->st_dev == staleDevice && st->st_ino == staleInode) {
+		errno = ESTALE;
+		return -1;
+	}
+	return r;
+}
 
 namespace
 {
@@ -92,6 +116,29 @@ TEST_F(Library, NoReplaceLeavesBothNames)
 	EXPECT_EQ(content("other"), "old");
 	EXPECT_EQ(record.end(), 0);
 	EXPECT_EQ(text(err), "");
+}
+
+// A pair whose folder cannot be asked about once opened is left with why.
+TEST_F(Library, UndoLeavesAPairInAFolderGoneStale)
+{
+	ASSERT_EQ(mkdir("a", 0755), 0);
+	make("a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx");
+	struct stat st;
+	ASSERT_EQ(stat("a", &st), 0);
+	Record record({.out = out.get(), .err = err.get()});
+	NoReplace noReplace(record);
+	char a[] = "a";
+	char *const paths[] = {a};
+	staleDevice = st.st_dev;
+	staleInode = st.st_ino;
+	undoPairs({{"a/abmf0010.16o", "a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx"}}, paths, false,
+		  record, noReplace);
+	staleDevice = 0;
+	EXPECT_EQ(record.end(), 1);
+	EXPECT_EQ(text(out), "");
+	EXPECT_EQ(text(err), "a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx: not renamed back: Stale file "
+			     "handle\n");
+	EXPECT_TRUE(std::filesystem::exists("a/ABMF00GLP_R_20160010000_01D_30S_MO.rnx"));
 }
 
 } // namespace

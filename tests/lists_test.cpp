@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -63,13 +64,14 @@ const std::string v1 = v1Log("ABMF", "ABMF");
 
 // GeodesyML, its siteIdentification on line 7; no countryCodeISO for "".
 std::string geodesyML(const std::string &four, const std::string &monument,
-		      const std::string &receiver, const std::string &country)
+		      const std::string &receiver, const std::string &country,
+		      const std::string &prepared = "2019-02-04")
 {
 	return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
 	       "<geo:GeodesyML xmlns:geo=\"urn:xml-gov-au:icsm:egeodesy:0.5\">\n"
 	       "  <geo:siteLog>\n"
 	       "    <geo:formInformation>\n"
-	       "      <geo:datePrepared>2019-02-04</geo:datePrepared>\n"
+	       "      <geo:datePrepared>" + prepared + "</geo:datePrepared>\n"
 	       "    </geo:formInformation>\n"
 	       "    <geo:siteIdentification>\n"
 	       "      <geo:siteName>" + four + "</geo:siteName>\n"
@@ -111,6 +113,16 @@ std::string gaGeodesyML(const std::string &id, const std::string &four)
 	       "        </geo:siteLocation>\n"
 	       "    </geo:siteLog>\n"
 	       "</geo:GeodesyML>\n";
+}
+
+// GeodesyML that gives the numbers, and a name in its root's gml:id too.
+std::string numberedWithId(const std::string &id)
+{
+	std::string document = geodesyML("ABMF", "0", "1", "FRA");
+	const std::string root = "<geo:GeodesyML ";
+	document.insert(document.find(root) + root.size(),
+			"gml:id=\"" + id + "\" xmlns:gml=\"http://www.opengis.net/gml/3.2\" ");
+	return document;
 }
 
 // SOPAC's igsSiteLog XML: a four-character ID and a country's name.
@@ -297,6 +309,8 @@ const Row rows[] = {
      "sntr=sntr00GRC"},
     {"GeodesyML named by its gml:id", {{"00na.xml", gaGeodesyML("_00NA00AUS", "00na")}}, {"00na.xml"}, 0,
      "", "00na=00na00AUS"},
+    {"GeodesyML of numbers and a gml:id, named by its numbers", {{"abmf.xml", numberedWithId("ABMF00GLP")}},
+     {"abmf.xml"}, 0, "", "abmf=abmf01FRA"},
     {"folder of GeodesyML with and without names",
      {{"logs/00na_20170505.xml", real("00na_20170505.xml")},
       {"logs/ade1_20170505.xml", gaGeodesyML("ADE200AUS", "ADE1")},
@@ -341,6 +355,11 @@ const Row rows[] = {
      {{"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}, moved[1]}, {"logs"}, 0,
      "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
      "logs/abmf.log:5\n", "abmf=abmf00FRA"},
+    {"undated GeodesyML dated as prepared",
+     {{"logs/fra.xml", geodesyML("ABMF", "0", "0", "FRA")},
+      {"logs/glp.xml", geodesyML("ABMF", "0", "0", "GLP", "2015-01-01")}}, {"logs"}, 0,
+     "logs/glp.xml:7: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of logs/fra.xml:7\n",
+     "abmf=abmf00FRA"},
     {"one undated log among agreeing ones",
      {{"logs/abmf.log", siteLog("ABMF00GLP")}, {"logs/abmf00glp_20150101.log", siteLog("ABMF00GLP")}},
      {"logs"}, 0, "", "abmf=abmf00GLP"},
@@ -556,14 +575,19 @@ TEST_P(Lists, ReadAsTheRenamerDoes)
 INSTANTIATE_TEST_SUITE_P(Rows, Lists, ::testing::ValuesIn(rows), nameOf<Row>);
 
 // The renamer itself, over a tree t with one candidate and under a limit of
-// 80 MiB of address space: a list may take 64 MiB and no more. A candidate
-// beside the tree must be left whatever the lists do.
+// 80 MiB of address space: a list may take 64 MiB and no more; or of 32 MiB,
+// too little for that. A candidate beside the tree must be left whatever the
+// lists do.
 struct RunRow {
 	const char *what;
 	Files files;
 	std::vector<std::string> args; // before "t"
 	std::string out, err;
 	int status;
+	bool tight = false; // 32 MiB
+	// One of files, grown to a size with zero bytes, which take no room on
+	// the disk.
+	std::pair<const char *, uintmax_t> grown{};
 };
 
 void PrintTo(const RunRow &row, std::ostream *os)
@@ -573,6 +597,15 @@ void PrintTo(const RunRow &row, std::ostream *os)
 
 const RunRow runs[] = {
     {"endless list", {}, {"-c", "/dev/zero"}, "", "/dev/zero: not read: larger than 64 MiB\n", 2},
+    {"endless list in too little memory", {}, {"-c", "/dev/zero"}, "",
+     "/dev/zero: not read: Cannot allocate memory\n", 2, true},
+    {"large file of a folder that is no log, its head alone read",
+     {{"logs/abmf.log", siteLog("ABMF01FRA")}, {"logs/zeros", ""}}, {"-c", "logs"},
+     "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n", "", 0, true,
+     {"logs/zeros", uintmax_t{48} << 20}},
+    {"GeodesyML of a folder larger than a list, read no further",
+     {{"gml/abmf", "<GeodesyML>" + std::string(4096, ' ')}}, {"-c", "gml"}, "",
+     "gml/abmf: not read: larger than 64 MiB\n", 2, false, {"gml/abmf", uintmax_t{128} << 20}},
     {"conflicts, every one told", {{"a", "ABMF00GLP ZIMM00CHE\n"}, {"b", "ABMF00FRA\nZIMM01CHE\n"}},
      {"-c", "a", "-c", "b"}, "",
      "b:1: 'ABMF00FRA' conflicts with 'ABMF00GLP' of a:1\n"
@@ -602,8 +635,15 @@ TEST_P(Runs, AsTheRenamerEnds)
 	const RunRow &row = GetParam();
 	if (access("/usr/bin/prlimit", X_OK) != 0)
 		GTEST_SKIP() << "prlimit is missing";
+#ifdef ORVANE_SANITIZE
+	if (row.tight)
+		GTEST_SKIP() << "the sanitizers' shadow memory takes terabytes";
+#endif
 	make(with(row.files, {{"t/abmf0010.16o", "t"}, {"abmf0010.16o", "beside"}}));
-	std::vector<std::string> argv = {"prlimit", "--as=83886080", orvaneRenamePath};
+	if (row.grown.first != nullptr)
+		fs::resize_file(row.grown.first, row.grown.second);
+	std::vector<std::string> argv = {"prlimit", row.tight ? "--as=33554432" : "--as=83886080",
+					 orvaneRenamePath};
 #ifdef ORVANE_SANITIZE
 	argv.erase(argv.begin() + 1); // the sanitizers' shadow memory takes terabytes
 #endif
