@@ -29,6 +29,11 @@ std::vector<HeaderCase> generatedCases()
 	    {"abmf0010.16o", o({.interval = ""}), {}, "", {}, {}, "30S"},
 	    {"abmf0010.16o", o({.interval = "", .epochs = 1}), {}, "", {}, {}, "00U; named with an unknown rate, 00U: one epoch and no INTERVAL"},
 	    {"abmf0010.16o", o({.interval = "15.000", .epochs = 1}), {}, "", {}, {}, "15S"},
+	    // An INTERVAL finer than the blur of a millisecond is no step of 0;
+	    // an unreadable one matters only where there are no two epochs.
+	    {"abmf0010.16o", o({.interval = "0.0000050", .epochs = 1}), {}, "", {}, {},
+	     "00U; named with an unknown rate, 00U: INTERVAL says 0.000005 s"},
+	    {"abmf0010.16o", o({.interval = "x", .epochs = 2}), {}, "", {}, {}, "30S"},
 	    {"abmf0010.16o", o({.epochs = 0}), {}, "", {}, {}, "30S"},
 	    {"abmf0010.16o", o({.firstObs = false, .epochs = 0}), {}, "", {}, {},
 	     "no epoch and no TIME OF FIRST OBS: no epoch and no TIME OF FIRST OBS"},
@@ -66,6 +71,12 @@ std::vector<HeaderCase> generatedCases()
 	    {"abmf0010.16d", o({.compact = true, .step = 15s, .satellites = 14, .events = true}), {}, "", {}, {}, "15S"},
 	    {"abmf0010.16d", o({.version = 3, .compact = true}), {}, "", {}, {}, "30S GO"},
 	    {"abmf0010.16d", o({.version = 3, .compact = true, .step = 5min, .events = true}), {}, "", {}, {}, "05M GO"},
+	    // A Compact RINEX epoch line written afresh shorter than the one before,
+	    // then changed with a blank past its end: the blank is a blank.
+	    {"abmf0010.16d",
+	     header({.compact = true}) + "&16  1  1  0  0  0.0000000  0  2G01G02\n\n3&1\n3&2\n" +
+		 "&16  1  1  0  0 30.0000000  0  1G01\n\n3&1\n" + "              1 &" + std::string(19, ' ') + "\n\n3&1\n",
+	     {}, "", {}, {}, "30S"},
 	    {"abmf0010.16o", o({.compact = true}), {}, "", {}, {}, "header says another type: header says Compact RINEX"},
 	    {"abmf0010.16d", o({}), {}, "", {}, {}, "header says another type: header says RINEX, not Compact RINEX"},
 	    {"abmf0010.16o", o({.bulkAfter = 1}), {}, "", {}, {}, "30S"},
@@ -135,6 +146,15 @@ std::vector<HeaderCase> generatedCases()
 	    {"abmf001c.16n", navigation(2, {sys_days(2016y / 1 / 2) + 1h}), {}, "", {}, {}, ""},
 	    {"abmf001c.16n", navigation(2, {sys_days(2016y / 1 / 2) + 3h}), {}, "", {}, {},
 	     "records outside the name's period: records from 2016-01-02 03:00:00 to 2016-01-02 03:00:00, the name says day 001, 02:00 to 03:00"},
+	    // A record's line is read by its columns: a day of three digits is none,
+	    // and the hour is two; RINEX 2 may name a satellite G01.
+	    {"abmf0010.16n",
+	     replaced(navigation(3, {sys_days(2016y / 3 / 1) + 13h, sys_days(2016y / 1 / 1)}), "END OF HEADER",
+		      "G02 2016 01 01", "G02 2016 01101"),
+	     {}, "", {}, {},
+	     "records outside the name's period: records from 2016-03-01 13:00:00 to 2016-03-01 13:00:00, the name says day 001"},
+	    {"abmf0010.16n", replaced(navigation(2, {sys_days(2016y / 3 / 1)}), "END OF HEADER", " 1 16", "G01 16"), {}, "", {}, {},
+	     "records outside the name's period: records from 2016-03-01 00:00:00 to 2016-03-01 00:00:00, the name says day 001"},
 	    // A receiver's clock: steps of 11.9999984 s and 1.0000001 s.
 	    {"abmf0010.16o", o({.step = Tick(119'999'984)}), {}, "", {}, {}, "12S"},
 	    {"abmf0010.16o", o({.step = Tick(10'000'001)}), {}, "", {}, {}, "01S"},
@@ -155,6 +175,10 @@ std::vector<HeaderCase> generatedCases()
 	    {"abmf0010.16o", o({.satellites = 12}), {}, "", {}, {}, "30S"},
 	    {"abmf0010.16o", o({.types = 5}), {}, "", {}, {}, "30S"},
 	    {"abmf0010.16o", o({.types = 6}), {}, "", {}, {}, "30S"},
+	    // One type; and no types where the epochs list no satellites.
+	    {"abmf0010.16o", o({.types = 1}), {}, "", {}, {}, "30S"},
+	    {"abmf0010.16o", header({.types = 0}) + " 16  1  1  0  0  0.0000000  0  0\n 16  1  1  0  0 30.0000000  0  0\n",
+	     {}, "", {}, {}, "30S"},
 	    // The smallest step of the first ten epochs, and of none after: 15 s
 	    // from the 9th to the 10th, 1 s from the 10th to the 11th.
 	    {"abmf0010.16o",
@@ -234,8 +258,8 @@ std::vector<HeaderCase> damagedCases()
 	const std::string noText = "input gave no text: 16 MiB of input gave no text";
 	// A line that the limit of 1 MiB cuts, where an epoch must begin.
 	const std::string endless(2 << 20, 'x'), zeros(2 << 20, '\0');
-	// Epochs whose satellites are more or fewer than announced; a bad date,
-	// an empty line, a long line where an epoch must be.
+	// Epochs whose satellites are more or fewer than announced; a bad date or
+	// seconds, an empty line, a long line where an epoch must be.
 	const std::string brief3 = observations({.version = 3, .epochs = 3}), briefCompact = observations({.compact = true, .epochs = 3}),
 			  second = " 16  1  1  0  0 30";
 	return {
@@ -243,6 +267,8 @@ std::vector<HeaderCase> damagedCases()
 	      "epoch unreadable: epoch at line 8: 7 satellites announced, 8 given"),
 	    c("abmf0010.16o", replaced(brief3, "END OF HEADER", "  0  8", "  0  9"), {}, none, {},
 	      "epoch unreadable: epoch at line 8: 9 satellites announced, 8 given"),
+	    c("abmf0010.16o", replaced(observations({.version = 3, .epochs = 3, .satellites = 9}), "END OF HEADER", "  0  9", "  0  8"),
+	      {}, none, {}, "epoch unreadable: epoch at line 8: 8 satellites announced, 9 given"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", "  0  8G", "  0  9G"), {}, none, {},
 	      "epoch unreadable: epoch at line 8: 9 satellites announced, 8 given"),
 	    c("abmf0010.16o", replaced(observations({.epochs = 3, .satellites = 14}), "END OF HEADER", " 14G", " 13G"), {}, none, {},
@@ -255,6 +281,17 @@ std::vector<HeaderCase> damagedCases()
 	      "epoch unreadable: epoch at line 17: no date and time: ' 16 12 32  0  0 30.0000000  0  8G01G02G03G04G05G06G07G08'"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, " 16  1  1 23 59 61"), {}, none, {},
 	      "epoch unreadable: epoch at line 17: no date and time: ' 16  1  1 23 59 61.0000000  0  8G01G02G03G04G05G06G07G08'"),
+	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second + ".0000000", " 16  1  1  0  0           "), {}, none, {},
+	      "epoch unreadable: epoch at line 17: no date and time: ' 16  1  1  0  0             0  8G01G02G03G04G05G06G07G08'"),
+	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second + ".0000000", second + "..000000"), {}, none, {},
+	      "epoch unreadable: epoch at line 17: no date and time: ' 16  1  1  0  0 30..000000  0  8G01G02G03G04G05G06G07G08'"),
+	    // TIME OF FIRST OBS, where there is no epoch, read by its columns.
+	    c("abmf0010.16o", replaced(observations({.epochs = 0}), "MARKER NAME", "  2016", "X 2016"), {}, none, {},
+	      "TIME OF FIRST OBS unreadable: TIME OF FIRST OBS unreadable: no date and time in columns 1 to 43: "
+	      "'X 2016     1     1     0     0    0.0000000'"),
+	    c("abmf0010.16o", replaced(observations({.epochs = 0}), "MARKER NAME", "  2016     1 ", "  2016     11"), {}, none, {},
+	      "TIME OF FIRST OBS unreadable: TIME OF FIRST OBS unreadable: no date and time in columns 1 to 43: "
+	      "'  2016     11    1     0     0    0.0000000'"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, "\n" + second), {}, none, {},
 	      "epoch unreadable: epoch at line 17: empty line"),
 	    c("abmf0010.16o", replaced(brief, "END OF HEADER", second, "  \n" + second), {}, none, {},
