@@ -168,7 +168,7 @@ std::vector<HeaderCase> generatedCases()
 	     "header says another type: header says QZSS navigation data, the name GPS"},
 	    {"abmf0010.16o", o({.marker = "A 9080"}), {}, "", {}, {}, "header names another station: header names station 'A 9080'"},
 	    // Two MARKER NAME lines: the first names the station.
-	    {"abmf0010.16o", replaced(o({.marker = "ZZZZ"}), "MARKER NAME", "\n", "\n" + line("ABMF", "MARKER NAME")), {}, "", {}, {},
+	    {"abmf0010.16o", replaced(o({.marker = "ZZZZ"}), "MARKER NAME", "\n", std::string("\n").append(line("ABMF", "MARKER NAME"))), {}, "", {}, {},
 	     "header names another station: header names station 'ZZZZ'"},
 	    // RINEX 2's lines: 12 satellites fill the epoch line, with no line
 	    // after it; 5 types fill a line of observations and 6 need two.
