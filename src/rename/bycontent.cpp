@@ -1,5 +1,6 @@
 // -a and -k: files read whole, named by their data or their long names
 // checked against them.
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -12,6 +13,21 @@
 #include "report/record.h"
 #include "report/stop.h"
 
+// What the file holds, or nothing after the record has said why not.
+std::optional<rinex::Content> Renamer::readWhole(const Place &place, const char *name)
+{
+	ReadContent read = readContent(reader(), place, name);
+	if (const auto *left = std::get_if<NotRenamed>(&read)) {
+		run_.record.left(place.prefix, name, *left);
+		return std::nullopt;
+	}
+	if (std::holds_alternative<rinex::PassedOver>(read)) {
+		run_.record.passedOver();
+		return std::nullopt;
+	}
+	return std::get<rinex::Content>(std::move(read));
+}
+
 void Renamer::byContent(const Place &place, const char *name)
 {
 	if (stopping())
@@ -22,16 +38,10 @@ void Renamer::byContent(const Place &place, const char *name)
 		record.left(place.prefix, name, {"a RINEX 3 long name already"});
 		return;
 	}
-	ReadContent read = readContent(reader(), place, name);
-	if (const auto *left = std::get_if<NotRenamed>(&read)) {
-		record.left(place.prefix, name, *left);
+	const std::optional<rinex::Content> read = readWhole(place, name);
+	if (!read)
 		return;
-	}
-	if (std::holds_alternative<rinex::PassedOver>(read)) {
-		record.passedOver();
-		return;
-	}
-	const rinex::Content &c = std::get<rinex::Content>(read);
+	const rinex::Content &c = *read;
 	const auto named = contentName(run_.naming, c);
 	if (const auto *left = std::get_if<NotRenamed>(&named)) {
 		record.left(place.prefix, name, *left);
@@ -58,16 +68,10 @@ void Renamer::check(const Place &place, const char *name)
 		record.left(place.prefix, name, {"not a RINEX 3 long name"});
 		return;
 	}
-	ReadContent read = readContent(reader(), place, name);
-	if (const auto *left = std::get_if<NotRenamed>(&read)) {
-		record.left(place.prefix, name, *left);
+	const std::optional<rinex::Content> read = readWhole(place, name);
+	if (!read)
 		return;
-	}
-	if (std::holds_alternative<rinex::PassedOver>(read)) {
-		record.passedOver();
-		return;
-	}
-	const auto checked = checkName(run_.naming, *fields, std::get<rinex::Content>(read));
+	const auto checked = checkName(run_.naming, *fields, *read);
 	if (const auto *left = std::get_if<NotRenamed>(&checked)) {
 		record.left(place.prefix, name, *left);
 		return;

@@ -4,7 +4,9 @@
 #define ORVANE_RENAMER_H
 
 #include <memory>
+#include <optional>
 
+#include "rinex/content.h"
 #include "walk/listing.h"
 #include "walk/place.h"
 
@@ -50,6 +52,7 @@ class Renamer
 	// -a: a file named by its data; -k: a long name checked against them.
 	void byContent(const Place &place, const char *name);
 	void check(const Place &place, const char *name);
+	std::optional<rinex::Content> readWhole(const Place &place, const char *name);
 	HeaderReader &reader();
 
 	const Run &run_;
