@@ -6,18 +6,12 @@
 #include <variant>
 
 #include "name/names.h"
-#include "rename/forecast.h"
 #include "rename/headercheck.h"
-#include "rename/noreplace.h"
 #include "rename/options.h"
 #include "rename/renamer.h"
 #include "report/record.h"
 #include "report/stop.h"
 #include "rinex/header.h"
-
-Renamer::Renamer(const Run &run) : run_(run) {}
-
-Renamer::~Renamer() = default;
 
 void Renamer::candidate(const Place &place, const char *name)
 {
@@ -51,28 +45,6 @@ void Renamer::candidate(const Place &place, const char *name)
 	}
 	if (move(place, name, nn.name()) && read)
 		noteHeader(place, name, *read);
-}
-
-bool Renamer::move(const Place &place, const char *name, const char *to)
-{
-	const Result<Moved> moved = run_.options.dryRun ? foresee(place, name, to)
-							: run_.noReplace.move(place, name, to);
-	if (moved && *moved == Moved::renamed) {
-		run_.record.rename(place.prefix, name, to);
-		return true;
-	}
-	if (moved.error() == EEXIST)
-		run_.record.exists(place.prefix, name, to);
-	else if (!moved)
-		run_.record.left(place.prefix, name, {std::strerror(moved.error())});
-	return false;
-}
-
-HeaderReader &Renamer::reader()
-{
-	if (!reader_)
-		reader_ = std::make_unique<HeaderReader>();
-	return *reader_;
 }
 
 // What -H says beside a rename: its notes, and a rate it could not tell.
