@@ -6,7 +6,9 @@
  * judges every input, as one thread of the renamer does file after file.
  * Every verdict is checked for its form: a frequency field of three
  * characters and a content for an observation file, none for a navigation
- * file, or a reason and a kind for a file left, each of one line. Then the decoder alone gives out the
+ * file, or a reason and a kind for a file left, each of one line. The same
+ * bytes are read whole, as -a reads any file, and what they say checked for
+ * the fields of a long name. Then the decoder alone gives out the
  * whole text, in chunks of odd sizes, never more than asked.
  */
 #include <stdint.h>
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <variant>
 
 #include "rinex/decode.h"
 #include "rinex/header.h"
@@ -85,6 +88,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	} else {
 		check(v.frequency.empty() && v.why.empty() && v.notes.empty(),
 		      "a navigation file with a frequency");
+	}
+
+	// The same bytes read whole, as -a and -k read any file.
+	check(lseek(file, 0, SEEK_SET) == 0, "seek");
+	const rinex::ContentRead read = reader.content(file);
+	if (const auto *f = std::get_if<rinex::Failure>(&read)) {
+		check(!f->why.empty() && f->why.find('\n') == std::string::npos,
+		      "a file read whole left without a reason of one line");
+	} else if (const auto *c = std::get_if<rinex::Content>(&read)) {
+		check(isFrequency(c->frequency) && c->content.size() == 2 && c->first <= c->last,
+		      "a file read whole without the fields of a name");
+		check(c->note.find('\n') == std::string::npos, "a note of two lines");
+		check(c->unknownRate.empty() == (c->frequency != "00U"), "00U without why");
 	}
 
 	check(lseek(file, 0, SEEK_SET) == 0, "seek");
