@@ -355,6 +355,10 @@ const Row rows[] = {
      {{"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}, moved[1]}, {"logs"}, 0,
      "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
      "logs/abmf.log:5\n", "abmf=abmf00FRA"},
+    {"log dated as prepared, before one dated by its name",
+     {moved[0], {"logs/abmf.log", siteLog("ABMF00GLP", "2015-01-01")}}, {"logs"}, 0,
+     "logs/abmf.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
+     "logs/abmf00fra_20200101.log:5\n", "abmf=abmf00FRA"},
     {"undated GeodesyML dated as prepared",
      {{"logs/fra.xml", geodesyML("ABMF", "0", "0", "FRA")},
       {"logs/glp.xml", geodesyML("ABMF", "0", "0", "GLP", "2015-01-01")}}, {"logs"}, 0,
