@@ -378,6 +378,9 @@ const Row rows[] = {
      {{"l", "ABMF00GLP\n" + std::string(39, 'A') + "\xc3\xa9" + std::string(4999959, 'A')}}, {"l"}, 0,
      "l:2: note: skipped: not a station name '" + std::string(39, 'A') +
          "' (first 39 of 5000000 bytes)\n", ""},
+    {"long GeodesyML name cut", {{"x.xml", geodesyML(std::string(50, 'A'), "0", "0", "GRC")}},
+     {"x.xml"}, 2, "x.xml:7: not a station name: '" + std::string(40, 'A') +
+         "' (first 40 of 55 bytes)\n", ""},
     {"name of ten characters", {{"l", "ABMF00GLP\nZIMM00CHEX\n"}}, {"l"}, 0,
      "l:2: note: skipped: not a station name 'ZIMM00CHEX'\n", "zimm=-"},
     {"digit in the country code", {{"l", "ABMF00GLP\nZIMM00CH3\n"}}, {"l"}, 0,
