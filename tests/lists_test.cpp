@@ -234,6 +234,14 @@ const Files moved = {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
 const std::string note = "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by "
 			 "'ABMF00FRA' of logs/abmf00fra_20200101.log:5\n";
 
+std::string repeated(const std::string &text, size_t times)
+{
+	std::string s;
+	while (times-- > 0)
+		s += text;
+	return s;
+}
+
 Files with(Files files, const Files &more)
 {
 	files.insert(files.end(), more.begin(), more.end());
@@ -243,7 +251,8 @@ Files with(Files files, const Files &more)
 struct Row {
 	const char *what;
 	Files files; // a path ending in '/' is a folder; "->X" a link to X; "swap->X" a file
-		     // or folder swapped for a link to X as the lists' reader opens it
+		     // or folder swapped for a link to X as the lists' reader opens it;
+		     // "move F->X" an empty file, folder F moved to X as it is opened
 	std::vector<std::string> lists; // read in this order
 	int status;                     // the renamer's: 2 when the lists stop the run
 	std::string err;
@@ -464,6 +473,9 @@ const Row rows[] = {
      with(moved, {{"logs/zimm00che_20200101.log", "swap->../zimm.log"}, {"zimm.log", siteLog("ZIMM00CHE")}}),
      {"logs"}, 2, "logs/zimm00che_20200101.log: not read: Too many levels of symbolic links\n",
      "abmf=- zimm=-"},
+    {"folder moved away while read below, its parent found again by name",
+     {{"logs/d/" + repeated("e/", 19) + "a", "move logs/d/e->aside"}, {"logs/d/z.log", siteLog("ZIMM00CHE")}},
+     {"logs"}, 0, "", "zimm=zimm00CHE"},
     {"no date", {{"logs/abmf.log", siteLog("ABMF00GLP")}, moved[0]}, {"logs"}, 2,
      "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of logs/abmf.log:5\n",
      ""},
@@ -486,6 +498,9 @@ class Lists : public InOwnFolder<::testing::TestWithParam<Row>>
 
 // The file to swap for a link as it is opened, by name, and the link's target.
 std::string swapped, swappedFor;
+// The file whose opening moves a folder elsewhere, by name; the folder and
+// where it goes, from the test's folder.
+std::string moving, movedFolder, movedTo;
 
 // Every openat of the process comes here: the lists' reader opens a folder's
 // files by name in the folder, and the file to swap is swapped just before.
@@ -508,6 +523,11 @@ extern "C" int openat(int dir, const char *path, int flags, ...)
 		     renameat(dir, "swap.tmp", dir, path) != 0))
 			abort();
 	}
+	if (!moving.empty() && moving == path) {
+		moving.clear();
+		if (rename(movedFolder.c_str(), movedTo.c_str()) != 0)
+			abort();
+	}
 	return (int)syscall(SYS_openat, dir, path, flags, mode);
 }
 
@@ -523,6 +543,11 @@ void make(const Files &files)
 				std::ofstream(path) << siteLog("ABMF00GLP");
 			}
 			swappedFor = content.substr(6);
+		} else if (content.rfind("move ", 0) == 0) {
+			moving = fs::path(path).filename();
+			movedFolder = content.substr(5, content.find("->") - 5);
+			movedTo = content.substr(content.find("->") + 2);
+			std::ofstream{path};
 		} else if (content.rfind("->", 0) == 0)
 			fs::create_symlink(content.substr(2), path);
 		else if (path.back() != '/')
@@ -556,6 +581,7 @@ std::vector<std::string> readInChild(const Row &row)
 		_exit(0);
 	}
 	swapped.clear();
+	moving.clear();
 	int status = -1;
 	waitpid(pid, &status, 0);
 	EXPECT_EQ(status, 0);
