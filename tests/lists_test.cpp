@@ -728,6 +728,30 @@ TEST_F(Deep, FolderOfLogsUnderFewDescriptors)
 	EXPECT_EQ(runArgv("/bin/rm", {"rm", "-rf", "logs"}).status, 0);
 }
 
+// A log in a subfolder, under a limit on descriptors raised by one each
+// run: the walk stops first at its top, then at the subfolder, then at the
+// log, each for want of a descriptor, and then the log names the station.
+// Where each limit falls depends on what the process holds besides, so
+// only the order of the outcomes is told.
+TEST_F(Deep, EachDescriptorTheWalkLacksTold)
+{
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+	make({{"t/abmf0010.16o", "t"}, {"logs/d/z.log", siteLog("ABMF01FRA")}});
+	const std::string renamed = "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n0\n";
+	std::vector<std::string> seen;
+	for (int limit = 3; limit <= 16 && (seen.empty() || seen.back() != renamed); limit++) {
+		const Result r = runArgv("/usr/bin/prlimit", {"prlimit", "--nofile=" + std::to_string(limit),
+							      orvaneRenamePath, "-c", "logs", "t"});
+		const std::string outcome = r.out + r.err + std::to_string(r.status) + "\n";
+		if (seen.empty() || seen.back() != outcome)
+			seen.push_back(outcome);
+	}
+	const std::string tooMany = ": not read: Too many open files\n2\n";
+	EXPECT_EQ(seen, (std::vector<std::string>{"logs" + tooMany, "logs/d" + tooMany,
+						  "logs/d/z.log" + tooMany, renamed}));
+}
+
 class Bounded : public InOwnFolder<>
 {
 };
