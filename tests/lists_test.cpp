@@ -234,6 +234,14 @@ const Files moved = {{"logs/abmf00fra_20200101.log", siteLog("ABMF00FRA")},
 const std::string note = "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by "
 			 "'ABMF00FRA' of logs/abmf00fra_20200101.log:5\n";
 
+std::string repeated(const std::string &text, size_t times)
+{
+	std::string s;
+	while (times-- > 0)
+		s += text;
+	return s;
+}
+
 Files with(Files files, const Files &more)
 {
 	files.insert(files.end(), more.begin(), more.end());
@@ -243,7 +251,8 @@ Files with(Files files, const Files &more)
 struct Row {
 	const char *what;
 	Files files; // a path ending in '/' is a folder; "->X" a link to X; "swap->X" a file
-		     // or folder swapped for a link to X as the lists' reader opens it
+		     // or folder swapped for a link to X as the lists' reader opens it;
+		     // "move F->X" an empty file, folder F moved to X as it is opened
 	std::vector<std::string> lists; // read in this order
 	int status;                     // the renamer's: 2 when the lists stop the run
 	std::string err;
@@ -355,6 +364,10 @@ const Row rows[] = {
      {{"logs/abmf.log", siteLog("ABMF00FRA", "2020-01-01", 100)}, moved[1]}, {"logs"}, 0,
      "logs/abmf00glp_20150101.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
      "logs/abmf.log:5\n", "abmf=abmf00FRA"},
+    {"log dated as prepared, before one dated by its name",
+     {moved[0], {"logs/abmf.log", siteLog("ABMF00GLP", "2015-01-01")}}, {"logs"}, 0,
+     "logs/abmf.log:5: note: 'ABMF00GLP' superseded by 'ABMF00FRA' of "
+     "logs/abmf00fra_20200101.log:5\n", "abmf=abmf00FRA"},
     {"undated GeodesyML dated as prepared",
      {{"logs/fra.xml", geodesyML("ABMF", "0", "0", "FRA")},
       {"logs/glp.xml", geodesyML("ABMF", "0", "0", "GLP", "2015-01-01")}}, {"logs"}, 0,
@@ -374,6 +387,9 @@ const Row rows[] = {
      {{"l", "ABMF00GLP\n" + std::string(39, 'A') + "\xc3\xa9" + std::string(4999959, 'A')}}, {"l"}, 0,
      "l:2: note: skipped: not a station name '" + std::string(39, 'A') +
          "' (first 39 of 5000000 bytes)\n", ""},
+    {"long GeodesyML name cut", {{"x.xml", geodesyML(std::string(50, 'A'), "0", "0", "GRC")}},
+     {"x.xml"}, 2, "x.xml:7: not a station name: '" + std::string(40, 'A') +
+         "' (first 40 of 55 bytes)\n", ""},
     {"name of ten characters", {{"l", "ABMF00GLP\nZIMM00CHEX\n"}}, {"l"}, 0,
      "l:2: note: skipped: not a station name 'ZIMM00CHEX'\n", "zimm=-"},
     {"digit in the country code", {{"l", "ABMF00GLP\nZIMM00CH3\n"}}, {"l"}, 0,
@@ -457,6 +473,9 @@ const Row rows[] = {
      with(moved, {{"logs/zimm00che_20200101.log", "swap->../zimm.log"}, {"zimm.log", siteLog("ZIMM00CHE")}}),
      {"logs"}, 2, "logs/zimm00che_20200101.log: not read: Too many levels of symbolic links\n",
      "abmf=- zimm=-"},
+    {"folder moved away while read below, its parent found again by name",
+     {{"logs/d/" + repeated("e/", 19) + "a", "move logs/d/e->aside"}, {"logs/d/z.log", siteLog("ZIMM00CHE")}},
+     {"logs"}, 0, "", "zimm=zimm00CHE"},
     {"no date", {{"logs/abmf.log", siteLog("ABMF00GLP")}, moved[0]}, {"logs"}, 2,
      "logs/abmf00fra_20200101.log:5: 'ABMF00FRA' conflicts with 'ABMF00GLP' of logs/abmf.log:5\n",
      ""},
@@ -479,6 +498,9 @@ class Lists : public InOwnFolder<::testing::TestWithParam<Row>>
 
 // The file to swap for a link as it is opened, by name, and the link's target.
 std::string swapped, swappedFor;
+// The file whose opening moves a folder elsewhere, by name; the folder and
+// where it goes, from the test's folder.
+std::string moving, movedFolder, movedTo;
 
 // Every openat of the process comes here: the lists' reader opens a folder's
 // files by name in the folder, and the file to swap is swapped just before.
@@ -501,6 +523,11 @@ extern "C" int openat(int dir, const char *path, int flags, ...)
 		     renameat(dir, "swap.tmp", dir, path) != 0))
 			abort();
 	}
+	if (!moving.empty() && moving == path) {
+		moving.clear();
+		if (rename(movedFolder.c_str(), movedTo.c_str()) != 0)
+			abort();
+	}
 	return (int)syscall(SYS_openat, dir, path, flags, mode);
 }
 
@@ -516,6 +543,11 @@ void make(const Files &files)
 				std::ofstream(path) << siteLog("ABMF00GLP");
 			}
 			swappedFor = content.substr(6);
+		} else if (content.rfind("move ", 0) == 0) {
+			moving = fs::path(path).filename();
+			movedFolder = content.substr(5, content.find("->") - 5);
+			movedTo = content.substr(content.find("->") + 2);
+			std::ofstream{path};
 		} else if (content.rfind("->", 0) == 0)
 			fs::create_symlink(content.substr(2), path);
 		else if (path.back() != '/')
@@ -549,6 +581,7 @@ std::vector<std::string> readInChild(const Row &row)
 		_exit(0);
 	}
 	swapped.clear();
+	moving.clear();
 	int status = -1;
 	waitpid(pid, &status, 0);
 	EXPECT_EQ(status, 0);
@@ -693,6 +726,30 @@ TEST_F(Deep, FolderOfLogsUnderFewDescriptors)
 	EXPECT_EQ(r.err, "");
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(runArgv("/bin/rm", {"rm", "-rf", "logs"}).status, 0);
+}
+
+// A log in a subfolder, under a limit on descriptors raised by one each
+// run: the walk stops first at its top, then at the subfolder, then at the
+// log, each for want of a descriptor, and then the log names the station.
+// Where each limit falls depends on what the process holds besides, so
+// only the order of the outcomes is told.
+TEST_F(Deep, EachDescriptorTheWalkLacksTold)
+{
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+	make({{"t/abmf0010.16o", "t"}, {"logs/d/z.log", siteLog("ABMF01FRA")}});
+	const std::string renamed = "t/abmf0010.16o -> t/ABMF01FRA_R_20160010000_01D_30S_MO.rnx\n0\n";
+	std::vector<std::string> seen;
+	for (int limit = 3; limit <= 16 && (seen.empty() || seen.back() != renamed); limit++) {
+		const Result r = runArgv("/usr/bin/prlimit", {"prlimit", "--nofile=" + std::to_string(limit),
+							      orvaneRenamePath, "-c", "logs", "t"});
+		const std::string outcome = r.out + r.err + std::to_string(r.status) + "\n";
+		if (seen.empty() || seen.back() != outcome)
+			seen.push_back(outcome);
+	}
+	const std::string tooMany = ": not read: Too many open files\n2\n";
+	EXPECT_EQ(seen, (std::vector<std::string>{"logs" + tooMany, "logs/d" + tooMany,
+						  "logs/d/z.log" + tooMany, renamed}));
 }
 
 class Bounded : public InOwnFolder<>

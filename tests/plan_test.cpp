@@ -160,6 +160,19 @@ TEST_F(Rename, UndoRefusesARecordCutShort)
 	EXPECT_EQ(listing(), before);
 }
 
+// A record that cannot be read, such as a folder, stops the run before
+// anything.
+TEST_F(Rename, UndoRefusesAFolderForItsRecord)
+{
+	make("a/abmf0010.16o");
+	const Lines before = listing();
+	const Result r = renamer({"-u", "a", "a"});
+	EXPECT_EQ(r.out, "");
+	EXPECT_EQ(r.err, "a: not read: Is a directory\n");
+	EXPECT_EQ(r.status, 2);
+	EXPECT_EQ(listing(), before);
+}
+
 // The plan carried out by rclone on a store it serves over WebDAV on this
 // machine, sixteen moves at a time, none replacing an object; then the same
 // plan turned round takes them back.

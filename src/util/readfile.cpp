@@ -14,7 +14,8 @@ Result<std::string> readWhole(int fd)
 {
 	std::string text;
 	std::size_t have = 0;
-	struct stat st;
+	struct stat st {
+	};
 	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
 		text.resize(static_cast<std::size_t>(st.st_size) + 1);
 	for (;;) {
