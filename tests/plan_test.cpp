@@ -176,6 +176,23 @@ TEST_F(Rename, UndoRefusesAFolderForItsRecord)
 // The plan carried out by rclone on a store it serves over WebDAV on this
 // machine, sixteen moves at a time, none replacing an object; then the same
 // plan turned round takes them back.
+// A listing larger than the memory left is refused before anything else,
+// not a crash.
+TEST_F(Rename, ListingLargerThanMemoryRefused)
+{
+	if (access("/usr/bin/prlimit", X_OK) != 0)
+		GTEST_SKIP() << "prlimit is missing";
+#ifdef ORVANE_SANITIZE
+	GTEST_SKIP() << "the sanitizers' shadow memory takes terabytes";
+#endif
+	std::ofstream("big");
+	fs::resize_file("big", 48 << 20);
+	const Result r = runArgv("/usr/bin/prlimit", {"prlimit", "--as=33554432", orvaneRenamePath, "-L", "big"});
+	EXPECT_EQ(r.out, "");
+	EXPECT_EQ(r.err, "big: not read: Cannot allocate memory\n");
+	EXPECT_EQ(r.status, 2);
+}
+
 TEST_F(Rename, PlanCarriedOutByRcloneAndTakenBack)
 {
 	if (!exists("/usr/bin/rclone"))

@@ -334,10 +334,11 @@ TEST_F(Rename, ProgressLineStaysAtTheFootOfATerminal)
 					    << line;
 					// the candidates found hold those renamed and left
 					std::smatch n;
-					if (std::regex_search(line, n, counts))
+					if (std::regex_search(line, n, counts)) {
 						EXPECT_GE(std::stoul(n[3]),
 							  std::stoul(n[1]) + std::stoul(n[2]))
 						    << line;
+					}
 					seen = true;
 				} else if (line.find(" -> ") != std::string::npos) {
 					EXPECT_TRUE(std::regex_match(line, rename)) << line;

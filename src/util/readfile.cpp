@@ -7,11 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "util/fd.h"
 
 Result<std::string> readWhole(int fd)
-{
+try {
 	std::string text;
 	std::size_t have = 0;
 	struct stat st {
@@ -34,6 +35,8 @@ Result<std::string> readWhole(int fd)
 	if (text.capacity() > have + have / 4)
 		text.shrink_to_fit();
 	return text;
+} catch (const std::bad_alloc &) {
+	return Result<std::string>::failed(ENOMEM);
 }
 
 Result<std::string> readWhole(const char *path)
