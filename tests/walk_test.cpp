@@ -389,6 +389,28 @@ TEST_F(Rename, FolderOnARecycledInodeIsWalked)
 	EXPECT_EQ(r.status, 1);
 }
 
+// A file named that comes into being during the run, before the walk
+// reaches its folder, is renamed there by the walk, and so is handled.
+TEST_F(Rename, FileNamedThatAppearsMidRunIsHandledOnce)
+{
+	if (!exists("/usr/bin/strace"))
+		GTEST_SKIP() << "strace is missing";
+	make("a/brux0010.16o");
+	ASSERT_TRUE(fs::create_directory("d"));
+	// stopped as a is read, once the folders of the files named are known
+	Stopped run({"-P", fs::canonical("a"), "-e", "trace=getdents64", "-e",
+		     "inject=getdents64:signal=SIGSTOP:when=1"},
+		    {orvaneRenamePath, "a", "d", "d/abmf0010.16o"});
+	ASSERT_TRUE(run.stopped());
+	make("d/abmf0010.16o");
+	run.resume();
+	const Result r = run.finish();
+	EXPECT_EQ(r.out, "a/brux0010.16o -> a/BRUX00BEL_R_20160010000_01D_30S_MO.rnx\n"
+			 "d/abmf0010.16o -> d/ABMF00GLP_R_20160010000_01D_30S_MO.rnx\n");
+	EXPECT_EQ(r.err, "");
+	EXPECT_EQ(r.status, 0);
+}
+
 // d/a/b and 12 levels below it, the deepest holding brux0010.16o, and
 // d/a/zimm0010.16o after b in byte order; the path of the deepest.
 std::string deepTree()

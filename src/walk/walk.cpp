@@ -238,8 +238,9 @@ void Walk::findNamedFolders(std::span<char *const> paths)
 	for (const char *given : paths) {
 		if (Fd(open(given, O_RDONLY | O_DIRECTORY | O_CLOEXEC)))
 			continue;
-		struct stat st;
-		if (!isNamedFile(given, errno) || lstat(given, &st) != 0)
+		// even one missing now, which may come into being before the walk
+		// gets there
+		if (!isNamedFile(given, errno))
 			continue;
 		const NamedFolder folder = namedFolder(given);
 		if (!folder.fd)
