@@ -152,6 +152,21 @@ std::vector<Case> cases()
 	     .after = {"ABCD01XYZ_R_20160010000_15M_30S_GO.rnx",
 		       "ABMF00GLP_R_20160010000_15M_00U_GO.rnx",
 		       "ABMF00GLP_R_20160010000_15M_30S_MO.rnx", "unnamed.obs"}},
+	    // the header's own times name nothing, but a note says where they
+	    // disagree with the epochs; with jobs as without
+	    {.name = "HeaderTimesNoted",
+	     .files = {file("d/f.obs", replaced(observations([] {
+				    Obs o = abmf();
+				    o.interval = "1.000";
+				    return o;
+			    }()),
+			    "INTERVAL", "     0     0    0.", "     0    25    0."))},
+	     .args = {"-a", "-j", "2", "d"},
+	     .out = "d/f.obs -> d/ABMF00GLP_R_20160010000_15M_30S_GO.rnx\n",
+	     .err = "d/f.obs: note: INTERVAL says 1 s, the epochs 30 s; TIME OF FIRST OBS says "
+		    "2016-01-01 00:25:00, the first epoch 2016-01-01 00:00:00\n",
+	     .status = 0,
+	     .after = {"d", "d/ABMF00GLP_R_20160010000_15M_30S_GO.rnx"}},
 	    // what is no RINEX observation data is passed over and counted; a
 	    // link is not even looked at; long names are left to -k
 	    {.name = "OtherFilesPassedOver",
