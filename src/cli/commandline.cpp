@@ -16,8 +16,8 @@
 #include "name/orvane.h"
 #include "report/record.h"
 
-static std::optional<std::pair<int, int>> clash(const Options &options, int forward,
-						int other);
+static std::optional<std::pair<int, int>> clash(const Options &options,
+						std::pair<int, int> firsts);
 static bool isSuffix(std::string_view text);
 static std::optional<int> readJobs(const char *text);
 static int usage(int status);
@@ -168,7 +168,7 @@ static void sayMistake(char **argv)
 static bool pathsFor(CommandLine &line, std::pair<int, int> firsts,
 		     std::span<char *const> paths, bool endedByDashes)
 {
-	if (const auto pair = clash(line.options, firsts.first, firsts.second)) {
+	if (const auto pair = clash(line.options, firsts)) {
 		(void)fprintf(stderr, "%s: option '-%c' does not go with '-%c'\n", program,
 			      pair->first, pair->second);
 		return false;
@@ -185,12 +185,14 @@ static bool pathsFor(CommandLine &line, std::pair<int, int> firsts,
 	return true;
 }
 
-/* An option and the one it does not go with, or nothing: -k renames
- * nothing, -u takes back a run as it was made, -L names without reading a
+/* An option and the one it does not go with, or nothing, given the first
+ * option of the forward direction and the first that -k does not take: -k
+ * renames nothing, -u takes back a run as it was made, -L names without reading a
  * file, -2 has no station to name. */
-static std::optional<std::pair<int, int>> clash(const Options &options, int forward,
-						int other)
+static std::optional<std::pair<int, int>> clash(const Options &options,
+						std::pair<int, int> firsts)
 {
+	const auto [forward, other] = firsts;
 	if (options.check && other != 0)
 		return std::pair<int, int>(other, 'k');
 	if (options.undo && (options.listing || options.shortening || forward != 0))

@@ -43,52 +43,61 @@ std::optional<std::string_view> Lines::next()
 		return std::nullopt;
 	const char *begin = chunk_.data() + at_;
 	const auto *newline = static_cast<const char *>(memchr(begin, '\n', size_ - at_));
-	std::string_view line;
+	std::optional<std::string_view> line;
 	bool carriageReturn = false;
 	if (newline != nullptr) {
 		at_ = size_t(newline - chunk_.data()) + 1;
 		line = std::string_view(begin, size_t(newline - begin));
-		length_ = line.size();
-		carriageReturn = line.ends_with('\r');
+		length_ = line->size();
+		carriageReturn = line->ends_with('\r');
 	} else {
-		// The line goes on into the next chunks: its first bytes are kept.
-		size_t carried = std::min(kept, size_ - at_);
-		std::copy_n(begin, carried, carry_.begin());
-		length_ = size_ - at_;
-		carriageReturn = chunk_[size_ - 1] == '\r';
-		bool ended = false;
-		while (!ended && refill() > 0) {
-			newline = static_cast<const char *>(memchr(chunk_.data(), '\n', size_));
-			const size_t part = newline != nullptr ? size_t(newline - chunk_.data()) : size_;
-			const size_t more = std::min(kept - carried, part);
-			std::copy_n(chunk_.data(), more, carry_.begin() + long(carried));
-			carried += more;
-			length_ += part;
-			if (limit_ == SIZE_MAX && length_ > longest) {
-				end_ = End::tooLong;
-				return std::nullopt;
-			}
-			if (part > 0)
-				carriageReturn = chunk_[part - 1] == '\r';
-			if (newline != nullptr) {
-				at_ = part + 1;
-				ended = true;
-			}
-		}
-		// The last line, without a line end, counts where the text ends there.
-		if (!ended && end_ != End::text) {
-			cut_ = end_ == End::limit;
+		line = carriedOn(begin, carriageReturn);
+		if (!line)
 			return std::nullopt;
-		}
-		line = std::string_view(carry_.data(), carried);
 	}
 	number_++;
 	if (carriageReturn) {
 		length_--;
-		if (line.size() > length_)
-			line.remove_suffix(1);
+		if (line->size() > length_)
+			line->remove_suffix(1);
 	}
 	return line;
+}
+
+// A line that goes on into the next chunks: its first bytes are kept, its
+// end found; none where the text stops before it (or, read whole, where it
+// goes on past the longest).
+std::optional<std::string_view> Lines::carriedOn(const char *begin, bool &carriageReturn)
+{
+	size_t carried = std::min(kept, size_ - at_);
+	std::copy_n(begin, carried, carry_.begin());
+	length_ = size_ - at_;
+	carriageReturn = chunk_[size_ - 1] == '\r';
+	bool ended = false;
+	while (!ended && refill() > 0) {
+		const auto *newline = static_cast<const char *>(memchr(chunk_.data(), '\n', size_));
+		const size_t part = newline != nullptr ? size_t(newline - chunk_.data()) : size_;
+		const size_t more = std::min(kept - carried, part);
+		std::copy_n(chunk_.data(), more, carry_.begin() + long(carried));
+		carried += more;
+		length_ += part;
+		if (limit_ == SIZE_MAX && length_ > longest) {
+			end_ = End::tooLong;
+			return std::nullopt;
+		}
+		if (part > 0)
+			carriageReturn = chunk_[part - 1] == '\r';
+		if (newline != nullptr) {
+			at_ = part + 1;
+			ended = true;
+		}
+	}
+	// The last line, without a line end, counts where the text ends there.
+	if (!ended && end_ != End::text) {
+		cut_ = end_ == End::limit;
+		return std::nullopt;
+	}
+	return std::string_view(carry_.data(), carried);
 }
 
 Failure Lines::stopped(std::string kind, std::string why) const

@@ -47,6 +47,7 @@ class Lines
 
       private:
 	size_t refill();
+	std::optional<std::string_view> carriedOn(const char *begin, bool &carriageReturn);
 
 	Decoder *decoder_ = nullptr;
 	std::vector<char> chunk_;
