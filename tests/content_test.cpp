@@ -192,6 +192,17 @@ std::vector<Case> cases()
 		    "line longer than 64 KiB, 1 no epoch\n",
 	     .status = 1,
 	     .after = {"cut.gz", "cut.obs", "header.obs", "long.obs"}},
+	    // observations of a version never made, or not yet, are left
+	    {.name = "VersionsNotRead",
+	     .files = {file("v1.obs", replaced(abmf12, "", "3.04", "1.00")),
+		       file("v5.obs", replaced(abmf12, "", "3.04", "5.00"))},
+	     .args = {"-a", "."},
+	     .out = "",
+	     .err = "./v1.obs: not renamed: header says version 1.00\n"
+		    "./v5.obs: not renamed: header says version 5.00\n"
+		    "orvane-rename: 2 files left: 2 header says another version\n",
+	     .status = 1,
+	     .after = {"v1.obs", "v5.obs"}},
 	    // -k: a right name passes; a wrong one is one line naming each field
 	    // that disagrees, and the name the data give
 	    {.name = "LongNamesChecked",
