@@ -29,4 +29,9 @@ constexpr char toLower(char c)
 	return isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+constexpr char toUpper(char c)
+{
+	return isLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 #endif

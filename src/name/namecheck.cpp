@@ -72,7 +72,7 @@ std::optional<std::string> markerSays(std::string_view marker)
 		return std::string(marker.substr(0, 9));
 	std::string code(4, ' ');
 	for (size_t i = 0; i < code.size() && i < marker.size(); i++)
-		code[i] = isLower(marker[i]) ? char(marker[i] - 'a' + 'A') : marker[i];
+		code[i] = toUpper(marker[i]);
 	if (rinex::trimmed(code).empty())
 		return std::nullopt;
 	return code;
